@@ -1,0 +1,69 @@
+// Controls of the headless backend, for tests, the headless runner and
+// benchmarks: a virtual clock the caller advances, input the caller posts,
+// message boxes recorded, presented frames handed to a hook, injected faults.
+#pragma once
+#include <cstdint>
+
+#include "platform/win32.h"
+
+extern "C" {
+
+// Puts the whole headless platform back to its start state: empty queue,
+// clock 0, no boxes, no faults, no hooks, no window, no display object,
+// pointer at (0, 0). Surfaces still held by callers stay valid memory.
+void HeadlessReset(void);
+
+// Virtual millisecond clock returned by timeGetTime.
+void HeadlessSetTime(DWORD ms);
+void HeadlessAdvance(DWORD ms);
+
+// Posts an input message to the window (as the system would).
+void HeadlessPost(UINT message, WPARAM wParam, LPARAM lParam);
+int HeadlessQueueLength(void);
+
+// Message boxes, in the order they were shown; each answered OK at once.
+int HeadlessBoxCount(void);
+const char* HeadlessBoxCaption(int index);
+const char* HeadlessBoxText(int index);
+
+// Called by PeekMessageA when it finds the queue empty (then it looks again)
+// and by WaitMessage until a message is queued. Without a hook WaitMessage
+// returns at once.
+typedef void (*HeadlessIdleHook)(void* user);
+void HeadlessSetIdleHook(HeadlessIdleHook hook, void* user);
+
+// Called with every presented frame (after a successful flip): the picture
+// the display now shows, width x height RGB565 pixels, pitch bytes per row.
+typedef void (*HeadlessPresentHook)(const uint16_t* pixels, int width, int height, int pitch, void* user);
+void HeadlessSetPresentHook(HeadlessPresentHook hook, void* user);
+long HeadlessFramesPresented(void);
+
+// Injected faults. Counters count down as they fire; -1 means every time.
+struct HeadlessFaults {
+    int createWindow;         // CreateWindowExA returns null
+    int directDrawCreate;     // DirectDrawCreate fails
+    int queryInterface;       // IDirectDraw::QueryInterface fails
+    int cooperativeLevel;     // SetCooperativeLevel fails
+    int setDisplayMode;       // IDirectDraw4::SetDisplayMode fails
+    int createPrimary;        // CreateSurface of a primary fails
+    int getAttached;          // GetAttachedSurface fails
+    int createOffscreen;      // CreateSurface of an off-screen surface fails
+    int createOffscreenNull;  // ... reports success but leaves no surface
+    int lock;                 // Lock fails
+    int flipStillDrawing;     // Flip returns DDERR_WASSTILLDRAWING
+    int flipLost;             // Flip returns DDERR_SURFACELOST (surface lost)
+    int restore;              // Restore fails
+    int mciOpen;              // MCI_OPEN fails
+    int loadLibrary;          // LoadLibraryA fails
+};
+HeadlessFaults* HeadlessGetFaults(void);
+
+// What the headless sequencer was asked to do, for tests.
+int HeadlessMciOpenCount(void);
+int HeadlessMciPlayCount(void);
+const char* HeadlessMciLastElement(void);
+
+// The pointer position that mouse_event and posted moves leave behind.
+POINT HeadlessCursor(void);
+
+}  // extern "C"

@@ -1,0 +1,33 @@
+// Module-wide game state made once by the set-up, and the one random source.
+#pragma once
+#include <cstdint>
+#include <cstdlib>
+
+#include "interface/prog.h"
+
+struct Ship;
+struct Enemy;
+struct TextBlock;
+
+extern Prog* TheProg;
+extern Image* TilesImage;
+extern Image* SpritesImage;
+extern Image* TextImage;
+extern Layer* BackLayer;
+extern Layer* MainLayer;
+extern Layer* TopLayer;
+extern TileMap* backmap;
+extern TileMap* MainMap;
+extern TileMap* TopMap;
+extern Ship* TheShip;
+extern TextBlock* Hud;
+extern Enemy* Banner;
+
+// A random number modulo n: the remainder of a rand() result, 0 .. n-1.
+inline int RandomMod(int n) { return std::rand() % n; }
+
+// Frees everything the module made and puts every module-wide variable back
+// to its load-time value, so that tests can start a fresh game in-process.
+void ResetWorld();
+// Part of ResetWorld owned by the frame driver: its statistics and flags.
+void ResetFrameDriver();
