@@ -3,8 +3,8 @@
 #include "interface/prog.h"
 #include "platform/win32.h"
 
-extern Prog prog;     // the one record handed to the game module
-extern HWND window;   // the engine's window; prog.window points here
+extern Prog prog;    // the one record handed to the game module
+extern HWND window;  // the engine's window; prog.window points here
 
 // Message box owned by the window, caption "Error!"; returns 0.
 int ShowError(const char* text);
@@ -20,3 +20,9 @@ int EngineMain(HINSTANCE instance, int showCommand);
 // Puts the engine's own globals back to their start state (tests run
 // several engine sessions in one process).
 void ResetEngineForTests();
+
+// Called right after VProgInterface returns, when set (the headless runner
+// reseeds the C library's generator there so that a run repeats exactly).
+extern void (*afterInterfaceHook)();
+// Number of calls made into VProgProcedure since start-up.
+extern long procedureCalls;

@@ -1,0 +1,62 @@
+// Pieces of the headless runner (engine-headless): its options, the input
+// script, fault names, the JSON line and screenshots.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/headless.h"
+#include "platform/win32.h"
+
+// One scripted input message, posted when the virtual clock reaches ms.
+struct ScriptEvent {
+    DWORD ms;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// A screenshot request: the first frame presented at or after ms.
+struct ShotRequest {
+    DWORD ms;
+    std::string path;
+    int saved;  // 1 once written, -1 when writing failed
+};
+
+struct FaultSetting {
+    std::string name;
+    int count;
+};
+
+struct RunnerOptions {
+    DWORD runMs;
+    DWORD stepMs;
+    std::string scriptPath;
+    int hasSeed;
+    unsigned seed;
+    std::vector<ShotRequest> shots;
+    std::vector<FaultSetting> faults;
+};
+
+// Defaults: 10000 ms run, 10 ms steps, no script, no seed, no shots.
+void RunnerOptionsConstruct(RunnerOptions* options);
+
+// Parses the command line (argv[0] is the program). 1 on success; 0 with a
+// one-line explanation in *error.
+int ParseRunnerOptions(int argc, const char* const* argv, RunnerOptions* options, std::string* error);
+
+// Parses a script's text into events ordered by time (lines of equal time
+// keep their order; "key" gives a key-down and a key-up). 1 on success; 0
+// with "line N: ..." in *error.
+int ParseScript(const std::string& text, std::vector<ScriptEvent>* events, std::string* error);
+
+// Sets the fault counter called name (a HeadlessFaults field name); 0 when
+// there is no such field.
+int SetHeadlessFault(HeadlessFaults* faults, const char* name, int count);
+
+// A JSON string literal (with quotes) for text.
+std::string JsonString(const char* text);
+
+// Writes a width x height RGB565 picture (rows pitch bytes apart) as an 8-bit
+// RGB PNG, each channel widened by repeating its top bits. 1 on success.
+int WriteRgb565Png(const char* path, const uint16_t* pixels, int width, int height, int pitch);
