@@ -1,0 +1,38 @@
+// The image store: every picture the engine draws is an Image in the chain
+// rooted at prog.images, with an off-screen surface loaded from a bitmap file
+// (colour-keyed by its top-left pixel) or left blank.
+#pragma once
+#include <cstdint>
+
+#include "interface/prog.h"
+#include "platform/ddraw.h"
+
+struct ImageSurface {
+    IDirectDrawSurface4* surface;  // null until created
+    DDSURFACEDESC2 lockDesc;       // filled by LockSurface
+    int32_t width;                 // pixels
+    int32_t height;
+};
+
+struct Image {
+    char path[256];        // truncated to 255 characters
+    int32_t kind;          // IMAGE_KIND_FILE or IMAGE_KIND_BLANK
+    int32_t mode;          // as passed to AddImage
+    Image* next;           // next in the chain
+    ImageSurface* holder;  // null if its allocation failed
+};
+
+static_assert(std::is_standard_layout<Image>::value, "Image must be standard layout");
+
+void ConstructImageSurface(ImageSurface* holder);
+
+// Results of realising an image other than 1 (success) and 0 (failure).
+constexpr int IMAGE_NO_SURFACE = -3;
+constexpr int IMAGE_BAD_MODE = 3100;
+
+// Loads or creates the surface of an image; 1 on success (see the constants).
+int RealiseImage(Image* image, int width, int height);
+
+// Test hook: makes the n-th allocation of the image store from now fail
+// (1 = the next one); 0 turns it off.
+void ImageStoreFailAllocation(int n);
