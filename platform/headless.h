@@ -58,12 +58,17 @@ struct HeadlessFaults {
 };
 HeadlessFaults* HeadlessGetFaults(void);
 
-// What the headless sequencer was asked to do, for tests.
+// What the headless sequencer was asked to do, for tests: every MCI_OPEN
+// request (failed ones too) and the element it named; every MCI_PLAY sent to
+// an open device.
 int HeadlessMciOpenCount(void);
 int HeadlessMciPlayCount(void);
 const char* HeadlessMciLastElement(void);
 
 // The pointer position that mouse_event and posted moves leave behind.
 POINT HeadlessCursor(void);
+
+// 1 while the pointer is shown, 0 after SetCursor(NULL) hid it.
+int HeadlessCursorVisible(void);
 
 }  // extern "C"
