@@ -1,0 +1,94 @@
+// A Prog record whose services are local functions that record every call,
+// for driving the set-up and the frame driver in-process.
+#pragma once
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "interface/prog.h"
+
+namespace fake {
+
+inline std::vector<std::string>& Calls() {
+    static std::vector<std::string> calls;
+    return calls;
+}
+inline std::vector<std::string>& Reports() {
+    static std::vector<std::string> reports;
+    return reports;
+}
+inline int& DisplayResult() {
+    static int result = 1;
+    return result;
+}
+inline std::string& MissingImage() {
+    static std::string name;
+    return name;
+}
+
+// Image handles the game only stores, never reads.
+inline Image* ImageFor(const std::string& name) {
+    static char storage[3];
+    if (name == "tiles.bmp") return reinterpret_cast<Image*>(&storage[0]);
+    if (name == "sprites.bmp") return reinterpret_cast<Image*>(&storage[1]);
+    if (name == "text.bmp") return reinterpret_cast<Image*>(&storage[2]);
+    return nullptr;
+}
+
+inline int SetDisplayMode(int w, int h, int bpp) {
+    Calls().push_back("SetDisplayMode " + std::to_string(w) + " " + std::to_string(h) + " " + std::to_string(bpp));
+    return DisplayResult();
+}
+inline Image* AddImage(const char* path, int mode, int w, int h) {
+    Calls().push_back(std::string("AddImage ") + path + " " + std::to_string(mode) + " " + std::to_string(w) + " " +
+                      std::to_string(h));
+    return MissingImage() == path ? nullptr : ImageFor(path);
+}
+inline int Report(const char* text) {
+    Calls().push_back(std::string("Report ") + text);
+    Reports().push_back(text);
+    return 1;
+}
+inline int Always1Map(TileMap*) { return 1; }
+inline int Always1Sprite(Sprite*) { return 1; }
+inline int Render() {
+    Calls().push_back("RenderFrame");
+    return 1;
+}
+
+// A record as the engine fills it before calling VProgInterface.
+inline Prog MakeProg() {
+    Calls().clear();
+    Reports().clear();
+    DisplayResult() = 1;
+    MissingImage().clear();
+    Prog prog{};
+    prog.event = 2003;
+    prog.SetDisplayMode = SetDisplayMode;
+    prog.DrawTileMap = Always1Map;
+    prog.AddImage = AddImage;
+    prog.DrawSprite = Always1Sprite;
+    prog.Report = Report;
+    prog.RenderFrame = Render;
+    return prog;
+}
+
+// Runs a test in a fresh empty folder (the high-score file is relative).
+struct TempDir {
+    std::string old, path;
+    TempDir() {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd)) old = cwd;
+        char pattern[] = "/tmp/core_test.XXXXXX";
+        if (mkdtemp(pattern)) path = pattern;
+        if (!path.empty() && chdir(path.c_str()) != 0) path.clear();
+    }
+    ~TempDir() {
+        if (!old.empty() && chdir(old.c_str()) != 0) return;
+        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+    }
+};
+
+}  // namespace fake
