@@ -368,7 +368,14 @@ TEST_F(FrameFixture, TrailMakesSparksEveryTick) {
     EXPECT_EQ(DebrisChain.oldest, nullptr);
     KeyUp('F');
     Ticks(1);
-    EXPECT_NE(DebrisChain.oldest, nullptr);
+    ASSERT_NE(DebrisChain.oldest, nullptr);
+    // Made this tick after the debris moved: every spark is still within the
+    // burst's scatter around the middle of the ship's lower edge (512, 793).
+    for (Debris* d = DebrisChain.oldest; d; d = d->next) {
+        int32_t cx = d->sprite.x + (int32_t)d->sprite.w / 2, cy = d->sprite.y + (int32_t)d->sprite.h / 2;
+        EXPECT_NEAR(cx, 512, 7);
+        EXPECT_NEAR(cy, 793, 7);
+    }
 }
 
 // ---- Buttons ----------------------------------------------------------------
@@ -389,6 +396,9 @@ TEST_F(FrameFixture, RightButtonReleaseLaunchesMissile) {
     EXPECT_EQ(ShotChain.oldest, nullptr);
     Call(EV_RBUTTON_UP, 0);
     EXPECT_EQ(ship->missiles, 2);
+    EXPECT_EQ(HudLine(3), "  Missiles: 3") << "the HUD is written before the event acts";
+    Call(EV_FRAME, 0);
+    EXPECT_EQ(HudLine(3), "  Missiles: 2");
     ASSERT_NE(ShotChain.oldest, nullptr);
     EXPECT_EQ(ShotChain.oldest->kind, SHOT_MISSILE);
     for (int32_t mode : {SHIP_DOWN, SHIP_ENTERING}) {
