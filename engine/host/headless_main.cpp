@@ -41,18 +41,21 @@ static void PostDueEvents(DWORD now) {
     }
 }
 
-// Called whenever the engine finds its queue empty: the first time the
-// application is made active (as a shown window is) and the lines due at 0
-// are posted; afterwards each call advances the clock by one step first.
+// Called whenever the engine finds its queue empty. The first time, the
+// lines due at the start are posted (the platform has already made the shown
+// window the active application); if there were none, and on every later
+// call, the clock advances by one step and the lines due by then are posted.
 static void OnIdle(void*) {
+    size_t before = run.nextEvent;
     if (!run.started) {
         run.started = 1;
-        HeadlessPost(WM_ACTIVATEAPP, 1, 0);
-    } else {
+        PostDueEvents(timeGetTime());
+    }
+    if (run.nextEvent == before) {
         HeadlessAdvance(run.options.stepMs);
+        PostDueEvents(timeGetTime());
     }
     DWORD now = timeGetTime();
-    PostDueEvents(now);
     if (now >= run.options.runMs && !run.escapeSent) {
         run.escapeSent = 1;
         HeadlessPost(WM_KEYDOWN, VK_ESCAPE, 0);
