@@ -1,7 +1,7 @@
 // The box overlap test: corners of either box inside the other, edges included.
-#include <gtest/gtest.h>
-
 #include "prog/objects/overlap.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
