@@ -97,6 +97,10 @@ void DrawBanner(Canvas& sheet) {
     DrawBigText(sheet, PANEL_X + 44, 186 + 12, "CLICK", 2, {255, 255, 255}, {120, 220, 255});
     DrawBigText(sheet, PANEL_X + 44, 186 + 33, "TO FLY", 2, {255, 255, 255}, {120, 220, 255});
 
+    // The rows between the panels take the frame's outline colour, so the slide shows one continuous reel.
+    FillRect(sheet, PANEL_X, 124 + PANEL_H, PANEL_W, 1, {8, 10, 20});
+    FillRect(sheet, PANEL_X, 186 + PANEL_H, PANEL_W, 1, {8, 10, 20});
+
     // Flying in.
     DrawFrame(sheet, 248);
     CentreBig(sheet, 248 + 11, "LAUNCH", 3, {210, 255, 170}, {60, 190, 70});

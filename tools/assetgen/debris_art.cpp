@@ -29,10 +29,11 @@ void DrawFragments(Canvas& sheet) {
                 const double r = std::sqrt(dx * dx + dy * dy);
                 if (n > 4 && r > spoke[i]) continue;
                 const int shade = RngBelow(rng, 4);
-                Rgb metal = Mix({150, 140, 130}, {60, 56, 60}, static_cast<int>((dx + dy + n) * 128 / (2 * n)));
-                if (shade == 0) metal = Mix(metal, {0, 0, 0}, 70);
-                // Hot, glowing edges.
-                if (r > spoke[i] - 1.2 && n > 4) metal = Mix(metal, {255, 120, 30}, 150);
+                Rgb metal = Mix({196, 190, 180}, {92, 88, 96}, static_cast<int>((dx + dy + n) * 128 / (2 * n)));
+                if (shade == 0) metal = Mix(metal, {0, 0, 0}, 50);
+                // Edges facing down and right glow hot from the explosion; the others are dark.
+                if (r > spoke[i] - 1.2 && n > 4)
+                    metal = dx + dy > 0 ? Mix(metal, {255, 120, 30}, 170) : Mix(metal, {0, 0, 0}, 120);
                 Plot(shard, x, y, metal);
             }
         if (n == 4) {  // the smallest is a plain chip with two hot corners
@@ -63,18 +64,19 @@ void DrawSparks(Canvas& sheet) {
         const double c = (n - 1) / 2.0;
         for (int f = 0; f < 4; ++f) {
             const bool diagonal = f % 2 == 1;
-            const double ray = c * (f < 2 ? 1.0 : 0.75) + 0.5;
-            const double core = n >= 8 ? n * 0.18 + 0.6 : 0.8;
+            const double ray = c * (diagonal ? 0.7 : (f < 2 ? 1.0 : 0.8)) + 0.5;
+            const double core = n >= 8 ? n * (diagonal ? 0.12 : 0.18) + 0.6 : 0.8;
             for (int y = 0; y < n; ++y)
                 for (int x = 0; x < n; ++x) {
                     const double dx = x - c, dy = y - c;
                     const double r = std::sqrt(dx * dx + dy * dy);
                     double level = -1;
                     if (r <= core) level = r / core;  // 0 .. 1 inside the core
-                    const bool onRay = diagonal ? std::fabs(std::fabs(dx) - std::fabs(dy)) < 0.6
+                    const bool onRay = diagonal ? std::fabs(std::fabs(dx) - std::fabs(dy)) < 0.5
                                                 : (std::fabs(dx) < 0.6 || std::fabs(dy) < 0.6);
+                    const bool halo = n >= 8 && !diagonal;
                     if (level < 0 && onRay && r <= ray) level = 1.0 + 2.0 * (r - core) / (ray - core + 0.01);
-                    if (level < 0 && r <= core + 1.0 && n >= 8) level = 3.0;  // a faint halo
+                    if (level < 0 && r <= core + 1.0 && halo) level = 3.0;  // a faint halo
                     if (level < 0) continue;
                     int i = static_cast<int>(level);
                     if (i > 3) i = 3;

@@ -90,9 +90,9 @@ const Grid TRACKER = {
     "......KlllllmmmmmmK......",  //
     "......KllllmmmmmmdK......",  //
     ".....KllllmrrrmmdddK.....",  //
-    "KKKKKKlllmrwoorddddKKKKKK",  //
-    "22222KllmrooKoordddK22222",  //
-    "KKKKKKlmmroKKKorddeKKKKKK",  //
+    ".KKKKKlllmrwoorddddKKKKK.",  //
+    ".K222KllmrooKoordddK222K.",  //
+    ".KKKKKlmmroKKKorddeKKKKK.",  //
     ".....KmmmrooKoordeeK.....",  //
     "......KmmmrooordeeK......",  //
     "......KmmmdrrrdeeeK......",  //

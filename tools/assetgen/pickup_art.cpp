@@ -116,8 +116,8 @@ void DrawPowerUp(Canvas& sheet, int x0, int y0, int type) {
         for (int x = 0; x < 20; ++x) {
             const double dx = x - 9.5, dy = y - 9.5;
             const double r2 = dx * dx + dy * dy;
-            if (r2 > 9.6 * 9.6) continue;
-            if (r2 > 8.4 * 8.4) {
+            if (r2 > 9.3 * 9.3) continue;
+            if (r2 > 8.2 * 8.2) {
                 Plot(sheet, x0 + x, y0 + y, rim);
                 continue;
             }

@@ -110,7 +110,7 @@ void DrawClouds(Canvas& sheet, int x0) {
     for (int y = 0; y < TILE_SIZE; ++y)
         for (int x = 0; x < TILE_SIZE; ++x) {
             const double v = Fractal(octaves, x, y);
-            const double density = (v - 0.56) / 0.16;  // 0 at the edge, 1 in the thick of a cloud
+            const double density = (v - 0.53) / 0.15;  // 0 at the edge, 1 in the thick of a cloud
             if (density <= 0) continue;
             const double limit = (BAYER[y % 4][x % 4] + 0.5) / 16.0;
             if (std::min(density, 0.95) < limit) continue;
