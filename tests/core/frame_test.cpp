@@ -219,6 +219,20 @@ TEST_F(FrameFixture, SidewaysScrollWrapsAndKeepsItsBounds) {
     EXPECT_EQ(TopMap->scrollY, -244);
     Ticks(1);
     EXPECT_EQ(backmap->scrollX, -246);
+
+    // Drifting the other way: the top map may go down to -511 before it wraps.
+    ship->mode = SHIP_READY;  // no spawning, no collisions; the speeds stay
+    ship->readyTicks = 1000;
+    backmap->scrollX = MainMap->scrollX = TopMap->scrollX = 0;
+    ship->sideSpeed = -12;
+    const int32_t expected[8][3] = {{-140, -152, -176}, {-152, -176, -224}, {-164, -200, -272}, {-176, -224, -320},
+                                    {-188, -248, -368}, {-200, -144, -416}, {-212, -168, -464}, {-224, -192, -384}};
+    for (int t = 0; t < 8; ++t) {
+        Ticks(1);
+        EXPECT_EQ(backmap->scrollX, expected[t][0]) << "tick " << t + 1;
+        EXPECT_EQ(MainMap->scrollX, expected[t][1]) << "tick " << t + 1;
+        EXPECT_EQ(TopMap->scrollX, expected[t][2]) << "tick " << t + 1;
+    }
     for (int32_t side : {13, -12, 1, -1, 0, 7}) {
         for (int i = 0; i < 60; ++i) {
             ship->mode = SHIP_READY;  // no spawning, no collisions; the speeds stay

@@ -114,6 +114,13 @@ TEST_F(SetupFixture, CompleteSetUp) {
     EXPECT_TRUE(fake::Reports().empty());
 }
 
+TEST_F(SetupFixture, FrameDriverIdleBeforeAnySetUp) {
+    prog.event = EV_MOUSE_MOVE;
+    EXPECT_EQ(VProgProcedure(1000), 0);
+    EXPECT_EQ(pendingMs, 0);
+    EXPECT_EQ(windowFrames, 0);
+}
+
 TEST_F(SetupFixture, ReadsTheHighScoreFile) {
     std::ofstream(HIGH_SCORE_FILE) << "0x1F";
     ASSERT_EQ(VProgInterface(&prog), 1);
@@ -192,6 +199,9 @@ struct AllocRow {
     int completeLayers;  // of those, how many have their map attached
     bool lastMapMade;    // the map of the last layer exists, unattached
 };
+
+void PrintTo(const AllocRow& row, std::ostream* os) { *os << row.failAt << ": " << row.message; }
+void PrintTo(const ImageRow& row, std::ostream* os) { *os << row.missing; }
 
 struct AllocFailure : SetupFixture, ::testing::WithParamInterface<AllocRow> {};
 
