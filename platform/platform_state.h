@@ -100,6 +100,7 @@ void MciShutdown();  // stops the music and closes audio at process exit
 
 // SDL backend (sdl_backend.cpp).
 bool SdlStart();  // video up on an acceptable driver
+void SdlStop();   // window and video down again
 bool SdlCreateWindow(const char* title);
 void SdlDestroyWindow();
 void SdlShowWindow();

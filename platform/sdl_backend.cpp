@@ -185,6 +185,15 @@ bool SdlStart() {
     return true;
 }
 
+void SdlStop() {
+    if (platform.windowExists) {
+        SdlDestroyWindow();
+        platform.windowExists = false;
+        platform.windowShown = false;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 bool SdlCreateWindow(const char* title) {
     window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kPictureWidth, kPictureHeight,
                               SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);

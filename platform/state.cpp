@@ -17,7 +17,13 @@ bool FaultFires(int& counter) {
 
 extern "C" int PlatformSelectBackend(PlatformBackend backend) {
     platform.backend = backend;
-    if (backend == PLATFORM_HEADLESS) return 1;
+    if (backend == PLATFORM_HEADLESS) {
+        if (platform.sdlReady) {
+            SdlStop();
+            platform.sdlReady = false;
+        }
+        return 1;
+    }
     if (!platform.sdlReady) platform.sdlReady = SdlStart();
     return platform.sdlReady ? 1 : 0;
 }
