@@ -180,11 +180,11 @@ void PlaySection(Composer& c, const Section& s, int index) {
         Chords(c, s.feel, root);
         switch (s.feel) {
             case Feel::Verse:
-                Lead(c, (secondHalf ? VERSE_ANSWER : VERSE)[bar % 2], root, index > 2);
+                Lead(c, secondHalf ? VERSE_ANSWER[bar % 2] : VERSE[bar % 2], root, index > 2);
                 if (index > 2) Arpeggio(c, root, bar);
                 break;
             case Feel::Chorus:
-                Lead(c, (secondHalf ? CHORUS_END : CHORUS)[bar % 2], root, index > 4);
+                Lead(c, secondHalf ? CHORUS_END[bar % 2] : CHORUS[bar % 2], root, index > 4);
                 break;
             case Feel::Bridge:
                 Lead(c, BRIDGE[bar % 2], root, false);
