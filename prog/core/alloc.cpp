@@ -1,5 +1,6 @@
 #include "prog/core/alloc.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -7,6 +8,7 @@ long calls = 0;
 long live = 0;
 long failAt = 0;  // absolute call number that fails; 0 = none
 bool failSticky = false;
+long liveAtMark = -1;
 }  // namespace
 
 void* GameAlloc(size_t bytes) {
@@ -30,3 +32,10 @@ void GameAllocFailAt(long n, bool sticky) {
 
 long GameAllocCalls() { return calls; }
 long GameAllocLive() { return live; }
+
+void GameAllocMark() { liveAtMark = live; }
+
+void GameAllocReport() {
+    if (!std::getenv("KESTRA_ALLOC_STATS")) return;
+    std::fprintf(stderr, "prog: allocations live=%ld after-setup=%ld calls=%ld\n", live, liveAtMark, calls);
+}

@@ -11,3 +11,10 @@ void GameFree(void* block);     // null is ignored
 void GameAllocFailAt(long n, bool sticky = false);
 long GameAllocCalls();  // calls of GameAlloc since load
 long GameAllocLive();   // blocks allocated and not yet freed
+
+// Remembers the live count (the set-up calls it when the world is complete) and,
+// when the environment variable KESTRA_ALLOC_STATS is set, prints the counts to
+// standard error (the frame driver calls it on the shutdown event), so long runs
+// can show that live allocations do not grow beyond the objects alive.
+void GameAllocMark();
+void GameAllocReport();

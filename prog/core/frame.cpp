@@ -238,6 +238,7 @@ static void ApplyEvent(uint32_t event) {
 }
 
 PROG_EXPORT int VProgProcedure(int elapsedMs) {
+    if (TheProg && TheProg->event == EV_SHUTDOWN) GameAllocReport();
     if (!worldReady) return 0;
     CountFrame(elapsedMs);
     while (pendingMs >= 10) {

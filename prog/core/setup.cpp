@@ -95,5 +95,6 @@ PROG_EXPORT int VProgInterface(Prog* prog) {
 
     ReadHighScore();
     worldReady = true;
+    GameAllocMark();
     return 1;
 }
