@@ -57,8 +57,10 @@ echo "Xvfb on $DISPLAY"
 HERE=$(cd "$(dirname "$0")" && pwd)
 export LSAN_OPTIONS="suppressions=$HERE/lsan_system.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
-# Silent audio at real-time pace: no sound device is needed.
-(cd "$GAME" && exec env SDL_AUDIODRIVER=dummy ./engine) >"$WORK/engine.out" 2>"$WORK/engine.err" &
+# No sound device is needed: SDL's disk driver writes the mixed music to a
+# file (raw 44.1 kHz signed 16-bit stereo), which is checked for sound below.
+(cd "$GAME" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" ./engine) \
+    >"$WORK/engine.out" 2>"$WORK/engine.err" &
 ENGINE_PID=$!
 
 # Waits up to $1 tenths of a second for the engine's window; message boxes
@@ -111,4 +113,12 @@ wait "$ENGINE_PID"
 CODE=$?
 ENGINE_PID=""
 [ "$CODE" -eq 0 ] || fail "the engine ended with exit code $CODE"
+
+# The music played: the written audio is not silence.
+[ -s "$WORK/audio.raw" ] || fail "no audio was written"
+if command -v sox >/dev/null 2>&1; then
+    RMS=$(sox -t raw -r 44100 -e signed -b 16 -c 2 -L "$WORK/audio.raw" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')
+    echo "audio: $(stat -c %s "$WORK/audio.raw") bytes, RMS amplitude ${RMS:-?}"
+    awk -v r="${RMS:-0}" 'BEGIN { exit !(r > 0.005) }' || fail "the music is silent (RMS amplitude ${RMS:-?})"
+fi
 echo "PASS"
