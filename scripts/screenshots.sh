@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Regenerates the README's screenshots with the headless runner (fixed seed,
+# scripted input): the waiting screen and a moment of play, at half size.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+GAME=$(pwd)/build/game
+[ -x "$GAME/engine-headless" ] || scripts/build.sh
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cp "$GAME"/tiles.bmp "$GAME"/sprites.bmp "$GAME"/text.bmp "$GAME"/song.mid "$WORK"/
+cat >"$WORK/play.txt" <<'SCRIPT'
+# point near the bottom, click to fly, then autopilot, extra weapons, fire held
+300 move 512 600
+1700 ldown
+1750 lup
+4800 key 0x41
+4850 key 0x32
+4900 key 0x33
+4950 key 0x53
+5000 ldown
+SCRIPT
+(cd "$WORK" && "$GAME/engine-headless" --seed 5 --run-ms 6000 --script play.txt \
+    --shot 1600:waiting.png --shot 5600:play.png >/dev/null)
+convert "$WORK/waiting.png" -resize 50% docs/screen-waiting.png
+convert "$WORK/play.png" -resize 50% docs/screen-play.png
+echo "wrote docs/screen-waiting.png docs/screen-play.png"
