@@ -118,7 +118,7 @@ static void ModeStep(Ship* ship) {
     }
 }
 
-static void RunTick() {
+void RunTick() {
     Ship* ship = TheShip;
     Scroll(ship->speed, ship->sideSpeed);
     if (ship->mode == SHIP_PLAYING) SpawnEnemy();

@@ -22,6 +22,10 @@ extern bool restarting;  // set by the restarting click, cleared when the ship e
 // nothing and returns 0, so the engine never draws a half-built scene.
 extern bool worldReady;
 
+// One fixed 10 ms tick of the whole game, in its fixed order (the frame driver
+// runs it for every whole 10 ms accumulated; the tick benchmark times it).
+void RunTick();
+
 // The enemy update of each tick goes through this pointer (UpdateEnemies by
 // default), so that tests can watch the milliseconds it is given.
 extern void (*UpdateEnemiesStep)(int32_t ms);

@@ -1,0 +1,241 @@
+// The whole game, headless and without vsync: the engine's own start-up and
+// main loop on the headless platform, the real prog.so from the game folder,
+// the real data files and the real renderer, over a fixed seeded script
+// (the ship started, every weapon and the spark trail switched on, the
+// autopilot steering and fire held; a missile and a fresh click every three
+// seconds). The virtual clock advances 1 ms per idle pass, so a tick runs on
+// every tenth frame and the HUD is rebuilt on every one, as in a game running
+// at a few thousand frames a second.
+//
+// After a warm-up the loop is timed frame by frame: the module call (the
+// wrapped VProgProcedure), the drawing (from the call's return to the flip)
+// and the presentation copy (the presented frame copied into an RGB565
+// streaming texture, which is what the SDL backend does before its vsync
+// wait); the rest is the loop itself, the idle pass and the message dispatch.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/bench_world.h"
+#include "engine/host/binding.h"
+#include "engine/host/engine.h"
+#include "engine/host/runner.h"
+#include "platform/backend.h"
+#include "platform/headless.h"
+
+#ifndef KESTRA_GAME_DIR
+#define KESTRA_GAME_DIR "build/game"
+#endif
+
+namespace {
+
+constexpr unsigned kSeed = 5;
+constexpr DWORD kStepMs = 1;
+constexpr DWORD kWarmUpMs = 10000;   // virtual time before timing starts
+constexpr DWORD kMeasureMs = 15000;  // virtual time timed
+const char* const kDataFiles[] = {"tiles.bmp", "sprites.bmp", "text.bmp", "song.mid"};
+
+// Start, switch on B, S, W, 2, 3 (weapons), F (trail) and A (autopilot),
+// hold fire; every 3 s release, click again (a restart when the ship is down)
+// and fire a missile.
+std::string BusyScript() {
+    std::string s =
+        "300 move 512 600\n400 ldown\n450 lup\n3500 key 0x42\n3510 key 0x53\n3520 key 0x57\n"
+        "3530 key 0x32\n3540 key 0x33\n3550 key 0x46\n3600 key 0x41\n3700 ldown\n";
+    for (int t = 6000; t < 120000; t += 3000)
+        s += std::to_string(t) + " lup\n" + std::to_string(t + 20) + " ldown\n" + std::to_string(t + 40) + " rdown\n" +
+             std::to_string(t + 45) + " rup\n";
+    return s;
+}
+
+struct Sums {
+    double moduleNs = 0, renderNs = 0, presentNs = 0;
+    double wallStart = 0, wallEnd = 0, cpuStart = 0, cpuEnd = 0;
+    long frames = 0, calls = 0;
+    long spriteSamples = 0, spriteTotal = 0, spriteMost = 0;
+};
+
+struct Run {
+    std::vector<ScriptEvent> script;
+    size_t nextEvent = 0;
+    bool measuring = false, done = false;
+    double returnedAt = 0;  // wall clock when the last module call returned
+    Sums sums;
+    VProgProcedureFn procedure = nullptr;
+    SDL_Surface* target = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+};
+
+Run run;
+
+int TimedProcedure(int elapsedMs) {
+    const double t0 = bench::WallNs();
+    const int result = run.procedure(elapsedMs);
+    run.returnedAt = bench::WallNs();
+    if (run.measuring) {
+        run.sums.moduleNs += run.returnedAt - t0;
+        ++run.sums.calls;
+    }
+    return result;
+}
+
+// Right after VProgInterface: the fixed seed, and the timing wrapper.
+void AfterInterface() {
+    std::srand(kSeed);
+    run.procedure = boundProcedure;
+    if (run.procedure) boundProcedure = TimedProcedure;
+}
+
+long SpritesInScene() {
+    long n = 0;
+    for (const Layer* layer = prog.layers; layer; layer = layer->next)
+        for (const SpriteLink* link = layer->drawFirst; link; link = link->older) ++n;
+    return n;
+}
+
+void OnPresent(const uint16_t* pixels, int width, int height, int pitch, void*) {
+    const double t2 = bench::WallNs();
+    if (run.texture) SDL_UpdateTexture(run.texture, nullptr, pixels, pitch);
+    const double t3 = bench::WallNs();
+    if (!run.measuring) return;
+    run.sums.renderNs += t2 - run.returnedAt;
+    run.sums.presentNs += t3 - t2;
+    if (run.sums.frames++ % 50 == 0) {
+        const long n = SpritesInScene();
+        run.sums.spriteTotal += n;
+        ++run.sums.spriteSamples;
+        if (n > run.sums.spriteMost) run.sums.spriteMost = n;
+    }
+}
+
+void OnIdle(void*) {
+    HeadlessAdvance(kStepMs);
+    const DWORD now = timeGetTime();
+    while (run.nextEvent < run.script.size() && run.script[run.nextEvent].ms <= now) {
+        const ScriptEvent& event = run.script[run.nextEvent++];
+        HeadlessPost(event.message, event.wParam, event.lParam);
+    }
+    if (!run.measuring && !run.done && now >= kWarmUpMs) {
+        run.measuring = true;
+        run.sums.wallStart = bench::WallNs();
+        run.sums.cpuStart = bench::ThreadCpuNs();
+    } else if (run.measuring && now >= kWarmUpMs + kMeasureMs) {
+        run.sums.wallEnd = bench::WallNs();
+        run.sums.cpuEnd = bench::ThreadCpuNs();
+        run.measuring = false;
+        run.done = true;
+        HeadlessPost(WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+}
+
+bool MakePresenter() {
+    run.target = SDL_CreateRGBSurfaceWithFormat(0, 1024, 768, 32, SDL_PIXELFORMAT_XRGB8888);
+    if (!run.target) return false;
+    run.renderer = SDL_CreateSoftwareRenderer(run.target);
+    if (!run.renderer) return false;
+    run.texture = SDL_CreateTexture(run.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, 1024, 768);
+    return run.texture != nullptr;
+}
+
+int exitCode = -1;
+
+void BM_BusyScene(benchmark::State& state) {
+    for (auto _ : state) {
+        exitCode = EngineMain(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+        const double wall = run.sums.wallEnd - run.sums.wallStart;
+        state.SetIterationTime(wall > 0 ? wall / 1e9 : 1e-9);
+    }
+    const Sums& s = run.sums;
+    if (s.frames == 0 || !run.done) {
+        state.SkipWithError("no frames were timed");
+        return;
+    }
+    state.counters["fps"] = s.frames / ((s.wallEnd - s.wallStart) / 1e9);
+    state.counters["module_ms"] = s.moduleNs / s.frames / 1e6;
+    state.counters["render_ms"] = s.renderNs / s.frames / 1e6;
+    state.counters["present_ms"] = s.presentNs / s.frames / 1e6;
+}
+BENCHMARK(BM_BusyScene)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+bool CopyFile(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary);
+    out << in.rdbuf();
+    return in.good() && out.good();
+}
+
+void PrintSummary() {
+    const Sums& s = run.sums;
+    const double wallMs = (s.wallEnd - s.wallStart) / 1e6, cpuMs = (s.cpuEnd - s.cpuStart) / 1e6;
+    const double perFrame = wallMs / s.frames;
+    const double module = s.moduleNs / s.frames / 1e6, render = s.renderNs / s.frames / 1e6,
+                 present = s.presentNs / s.frames / 1e6;
+    const double other = perFrame - module - render - present;
+    std::printf(
+        "\nBusy scene: %ld frames (%ld module calls) in %.0f ms of virtual time, timed %.1f ms wall, "
+        "%.1f ms processor; %.0f sprites drawn on average, %ld at most.\n",
+        s.frames, s.calls, (double)kMeasureMs, wallMs, cpuMs,
+        s.spriteSamples ? (double)s.spriteTotal / s.spriteSamples : 0.0, s.spriteMost);
+    std::printf("  %-34s %9s %7s\n", "per frame", "ms", "share");
+    std::printf("  %-34s %9.4f %6.1f%%\n", "module call (VProgProcedure)", module, 100 * module / perFrame);
+    std::printf("  %-34s %9.4f %6.1f%%\n", "render (RenderFrame's drawing)", render, 100 * render / perFrame);
+    std::printf("  %-34s %9.4f %6.1f%%\n", "presentation copy (UpdateTexture)", present, 100 * present / perFrame);
+    std::printf("  %-34s %9.4f %6.1f%%\n", "loop, idle pass, dispatch", other, 100 * other / perFrame);
+    std::printf("  %-34s %9.4f\n", "whole frame", perFrame);
+    bench::PrintFigure("whole game, busy scene", s.frames / (wallMs / 1e3), "fps", ">= 2000 fps");
+    bench::PrintFigure("  module call per frame", module, "ms", "-");
+    bench::PrintFigure("  render per frame", render, "ms", "-");
+    bench::PrintFigure("  presentation copy per frame", present, "ms", "-");
+    bench::PrintFigure("  render + presentation copy", render + present, "ms", "< 0.4 ms");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* gameDir = std::getenv("KESTRA_GAME_DIR");
+    if (!gameDir || !*gameDir) gameDir = KESTRA_GAME_DIR;
+    std::string scratch;
+    if (!bench::EnterScratchFolder(&scratch)) {
+        std::fprintf(stderr, "game_bench: cannot make a scratch folder in /tmp\n");
+        return 1;
+    }
+    for (const char* name : kDataFiles)
+        if (!CopyFile(std::string(gameDir) + "/" + name, scratch + "/" + name)) {
+            std::fprintf(stderr, "game_bench: cannot copy %s/%s (build the game first)\n", gameDir, name);
+            return 1;
+        }
+    std::string error;
+    if (!ParseScript(BusyScript(), &run.script, &error)) {
+        std::fprintf(stderr, "game_bench: script: %s\n", error.c_str());
+        return 1;
+    }
+
+    PlatformSelectBackend(PLATFORM_HEADLESS);
+    PlatformSetModuleDir(gameDir);
+    HeadlessSetIdleHook(OnIdle, nullptr);
+    HeadlessSetPresentHook(OnPresent, nullptr);
+    afterInterfaceHook = AfterInterface;
+    if (SDL_Init(0) != 0 || !MakePresenter()) std::fprintf(stderr, "game_bench: no presentation texture\n");
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    for (const char* name : kDataFiles) std::remove((scratch + "/" + name).c_str());
+    bench::LeaveScratchFolder(scratch);
+    for (int i = 0; i < HeadlessBoxCount(); ++i)
+        std::fprintf(stderr, "game_bench: message box %s: %s\n", HeadlessBoxCaption(i), HeadlessBoxText(i));
+    if (exitCode != 0 || !run.done || run.sums.frames == 0) {
+        std::fprintf(stderr, "game_bench: the run did not complete (exit code %d)\n", exitCode);
+        return 1;
+    }
+    PrintSummary();
+    return 0;
+}
