@@ -80,6 +80,10 @@ class SdlBackendTest : public PlatformTest {
         Set("WAYLAND_DISPLAY", nullptr);
         Set("SDL_VIDEODRIVER", "offscreen");
         Set("KESTRA_ALLOW_OFFSCREEN", nullptr);
+        // Software drawing only: the GL driver that SDL would otherwise load
+        // for the off-screen window leaks when it is unloaded again.
+        Set("SDL_RENDER_DRIVER", "software");
+        Set("SDL_FRAMEBUFFER_ACCELERATION", "0");
     }
     void TearDown() override {
         PlatformSelectBackend(PLATFORM_HEADLESS);
