@@ -2,6 +2,9 @@
 // up only in the program's own folder: loading code from whatever folder the
 // user happens to stand in is unsafe.
 #include <dlfcn.h>
+#include <elf.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -34,6 +37,37 @@ std::string ModulePath(const char* name) {
     return dir + name;
 }
 
+// Whether every segment that the dynamic loader maps from a 64-bit ELF file
+// lies within the file. The loader maps segments without comparing them with
+// the file's length, and touching a page past the end of a cut-off file
+// raises SIGBUS inside dlopen. Anything that is not a 64-bit ELF file passes
+// here and is left to dlopen to refuse.
+bool SegmentsWithinFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return true;
+    struct stat st;
+    Elf64_Ehdr header;
+    bool ok = true;
+    if (fstat(fd, &st) == 0 && pread(fd, &header, sizeof header, 0) == (ssize_t)sizeof header &&
+        std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 && header.e_ident[EI_CLASS] == ELFCLASS64) {
+        const uint64_t size = static_cast<uint64_t>(st.st_size);
+        if (header.e_phentsize != sizeof(Elf64_Phdr) || header.e_phoff > size ||
+            header.e_phnum * sizeof(Elf64_Phdr) > size - header.e_phoff) {
+            ok = false;
+        }
+        for (int i = 0; ok && i < header.e_phnum; ++i) {
+            Elf64_Phdr segment;
+            if (pread(fd, &segment, sizeof segment, header.e_phoff + i * sizeof segment) != (ssize_t)sizeof segment) {
+                ok = false;
+            } else if (segment.p_type == PT_LOAD || segment.p_type == PT_DYNAMIC) {
+                ok = segment.p_offset <= size && segment.p_filesz <= size - segment.p_offset;
+            }
+        }
+    }
+    close(fd);
+    return ok;
+}
+
 }  // namespace
 
 extern "C" {
@@ -49,6 +83,10 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
     if (!fileName || !*fileName) return nullptr;
     if (FaultFires(platform.faults.loadLibrary)) return nullptr;
     std::string path = ModulePath(fileName);
+    if (!SegmentsWithinFile(path)) {
+        std::fprintf(stderr, "LoadLibraryA: %s: file too short for its segments\n", path.c_str());
+        return nullptr;
+    }
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) std::fprintf(stderr, "LoadLibraryA: %s\n", dlerror());
     return static_cast<HMODULE>(handle);
