@@ -1,7 +1,28 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test, as CI does:
+#   1. the normal build in build/ and its whole suite;
+#   2. the whole suite again in an AddressSanitizer + UBSan build in
+#      build-asan/ (LeakSanitizer on), where any report fails its test;
+#   3. each libFuzzer target for FUZZ_SECONDS (30 by default), in build-fuzz/.
+# QUICK=1 stops after the first step (for developers; CI runs everything).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+
+step() { echo "== $1 ($(date +%T))"; }
+
+step "build and test"
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j "${JOBS:-2}" --timeout 300
+[ "${QUICK:-0}" = 1 ] && exit 0
+
+step "sanitizer build and test"
+BUILD_DIR=build-asan scripts/build.sh -DKESTRA_SANITIZE=ON -DKESTRA_BENCH=OFF
+# Any report ends the process with an error, so the test that ran it fails.
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j "${JOBS:-2}" --timeout 600
+
+step "fuzzing"
+scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+step "done"
