@@ -61,12 +61,23 @@ struct Sums {
     long spriteSamples = 0, spriteTotal = 0, spriteMost = 0;
 };
 
+// Every object in the scene is one record and one draw-list link; all other
+// live blocks (layers, maps, tile arrays, the HUD's block, text and glyph
+// array) are made once by the set-up. So live blocks - 2 x sprites is the
+// same number after set-up and at the end unless something leaked.
+struct LeakCheck {
+    long spritesAfterSetUp = 0, spritesAtEnd = 0;
+    long liveAfterSetUp = -1, liveAtEnd = -1;
+    bool found = false;
+};
+
 struct Run {
     std::vector<ScriptEvent> script;
     size_t nextEvent = 0;
     bool measuring = false, done = false;
     double returnedAt = 0;  // wall clock when the last module call returned
     Sums sums;
+    LeakCheck leak;
     VProgProcedureFn procedure = nullptr;
     SDL_Surface* target = nullptr;
     SDL_Renderer* renderer = nullptr;
@@ -75,7 +86,42 @@ struct Run {
 
 Run run;
 
+long SpritesInScene() {
+    long n = 0;
+    for (const Layer* layer = prog.layers; layer; layer = layer->next)
+        for (const SpriteLink* link = layer->drawFirst; link; link = link->older) ++n;
+    return n;
+}
+
+// The shutdown call: the module prints its allocation counts to standard
+// error (KESTRA_ALLOC_STATS is set); they are caught here, with the number of
+// objects in the scene at that moment.
+int ShutdownProcedure(int elapsedMs) {
+    run.leak.spritesAtEnd = SpritesInScene();
+    std::fflush(stderr);
+    FILE* caught = std::tmpfile();
+    const int saved = dup(2);
+    if (caught && saved >= 0) dup2(fileno(caught), 2);
+    const int result = run.procedure(elapsedMs);
+    std::fflush(stderr);
+    if (saved >= 0) {
+        dup2(saved, 2);
+        close(saved);
+    }
+    if (caught) {
+        std::rewind(caught);
+        char line[256];
+        while (std::fgets(line, sizeof line, caught))
+            if (std::sscanf(line, "prog: allocations live=%ld after-setup=%ld", &run.leak.liveAtEnd,
+                            &run.leak.liveAfterSetUp) == 2)
+                run.leak.found = true;
+        std::fclose(caught);
+    }
+    return result;
+}
+
 int TimedProcedure(int elapsedMs) {
+    if (prog.event == EV_SHUTDOWN) return ShutdownProcedure(elapsedMs);
     const double t0 = bench::WallNs();
     const int result = run.procedure(elapsedMs);
     run.returnedAt = bench::WallNs();
@@ -89,15 +135,9 @@ int TimedProcedure(int elapsedMs) {
 // Right after VProgInterface: the fixed seed, and the timing wrapper.
 void AfterInterface() {
     std::srand(kSeed);
+    run.leak.spritesAfterSetUp = SpritesInScene();
     run.procedure = boundProcedure;
     if (run.procedure) boundProcedure = TimedProcedure;
-}
-
-long SpritesInScene() {
-    long n = 0;
-    for (const Layer* layer = prog.layers; layer; layer = layer->next)
-        for (const SpriteLink* link = layer->drawFirst; link; link = link->older) ++n;
-    return n;
 }
 
 void OnPresent(const uint16_t* pixels, int width, int height, int pitch, void*) {
@@ -194,6 +234,19 @@ void PrintSummary() {
     bench::PrintFigure("  render per frame", render, "ms", "-");
     bench::PrintFigure("  presentation copy per frame", present, "ms", "-");
     bench::PrintFigure("  render + presentation copy", render + present, "ms", "< 0.4 ms");
+    const LeakCheck& k = run.leak;
+    if (!k.found) {
+        std::printf("The module printed no allocation counts at shutdown.\n");
+        return;
+    }
+    const long fixedAfterSetUp = k.liveAfterSetUp - 2 * k.spritesAfterSetUp;
+    const long fixedAtEnd = k.liveAtEnd - 2 * k.spritesAtEnd;
+    std::printf(
+        "Allocations: %ld live after set-up with %ld objects, %ld at the end with %ld objects; "
+        "blocks not held by an object: %ld and %ld.\n",
+        k.liveAfterSetUp, k.spritesAfterSetUp, k.liveAtEnd, k.spritesAtEnd, fixedAfterSetUp, fixedAtEnd);
+    bench::PrintFigure("busy run: live blocks not held by objects, end - set-up",
+                       (double)(fixedAtEnd - fixedAfterSetUp), "blocks", "0");
 }
 
 }  // namespace
@@ -222,6 +275,7 @@ int main(int argc, char** argv) {
     HeadlessSetIdleHook(OnIdle, nullptr);
     HeadlessSetPresentHook(OnPresent, nullptr);
     afterInterfaceHook = AfterInterface;
+    setenv("KESTRA_ALLOC_STATS", "1", 1);
     if (SDL_Init(0) != 0 || !MakePresenter()) std::fprintf(stderr, "game_bench: no presentation texture\n");
 
     benchmark::Initialize(&argc, argv);

@@ -8,7 +8,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-mixer-dev timgm6mb-soundfont libstb-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xdotool imagemagick x11-utils sox
+  xvfb xdotool imagemagick x11-utils sox time
 )
 
 missing=()
