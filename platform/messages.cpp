@@ -162,7 +162,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
     if (Sdl()) {
-        SdlMessageBox(caption, text);
+        // Without a usable display the text above is all anyone can see.
+        if (platform.sdlReady) SdlMessageBox(caption, text);
     } else {
         platform.boxCaptions.push_back(caption);
         platform.boxTexts.push_back(text);

@@ -117,6 +117,16 @@ TEST_F(SdlBackendTest, DriversThatShowNothingAreRefused) {
     }
 }
 
+TEST_F(SdlBackendTest, WithoutADisplayMessagesGoToStandardErrorOnly) {
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(PlatformSelectBackend(PLATFORM_SDL), 0);
+    testing::internal::GetCapturedStderr();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MessageBoxA(nullptr, "Unexpected Windows error (hwnd was NULL).", "Error!", MB_OK), IDOK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error!: Unexpected Windows error (hwnd was NULL).\n");
+    EXPECT_EQ(HeadlessBoxCount(), 0);
+}
+
 TEST_F(SdlBackendTest, RefusedUnlessTheVariableIsExactlyOne) {
     Set("KESTRA_ALLOW_OFFSCREEN", "yes");
     testing::internal::CaptureStderr();
