@@ -54,9 +54,23 @@ std::string BusyScript() {
     return s;
 }
 
+// A moment or a duration on both clocks: the wall clock, and this thread's
+// processor time, which leaves out the time the thread waited for a core (the
+// steadier of the two on a shared machine).
+struct Clocks {
+    double wall = 0, cpu = 0;
+};
+
+Clocks Now() { return Clocks{bench::WallNs(), bench::ThreadCpuNs()}; }
+
+void AddSince(Clocks* sum, const Clocks& from, const Clocks& to) {
+    sum->wall += to.wall - from.wall;
+    sum->cpu += to.cpu - from.cpu;
+}
+
 struct Sums {
-    double moduleNs = 0, renderNs = 0, presentNs = 0;
-    double wallStart = 0, wallEnd = 0, cpuStart = 0, cpuEnd = 0;
+    Clocks module, render, present;  // summed over the timed frames
+    Clocks start, end;               // of the timed stretch
     long frames = 0, calls = 0;
     long spriteSamples = 0, spriteTotal = 0, spriteMost = 0;
 };
@@ -75,7 +89,7 @@ struct Run {
     std::vector<ScriptEvent> script;
     size_t nextEvent = 0;
     bool measuring = false, done = false;
-    double returnedAt = 0;  // wall clock when the last module call returned
+    Clocks returnedAt;  // when the last module call returned
     Sums sums;
     LeakCheck leak;
     VProgProcedureFn procedure = nullptr;
@@ -122,11 +136,11 @@ int ShutdownProcedure(int elapsedMs) {
 
 int TimedProcedure(int elapsedMs) {
     if (prog.event == EV_SHUTDOWN) return ShutdownProcedure(elapsedMs);
-    const double t0 = bench::WallNs();
+    const Clocks t0 = Now();
     const int result = run.procedure(elapsedMs);
-    run.returnedAt = bench::WallNs();
+    run.returnedAt = Now();
     if (run.measuring) {
-        run.sums.moduleNs += run.returnedAt - t0;
+        AddSince(&run.sums.module, t0, run.returnedAt);
         ++run.sums.calls;
     }
     return result;
@@ -141,12 +155,12 @@ void AfterInterface() {
 }
 
 void OnPresent(const uint16_t* pixels, int width, int height, int pitch, void*) {
-    const double t2 = bench::WallNs();
+    const Clocks t2 = Now();
     if (run.texture) SDL_UpdateTexture(run.texture, nullptr, pixels, pitch);
-    const double t3 = bench::WallNs();
+    const Clocks t3 = Now();
     if (!run.measuring) return;
-    run.sums.renderNs += t2 - run.returnedAt;
-    run.sums.presentNs += t3 - t2;
+    AddSince(&run.sums.render, run.returnedAt, t2);
+    AddSince(&run.sums.present, t2, t3);
     if (run.sums.frames++ % 50 == 0) {
         const long n = SpritesInScene();
         run.sums.spriteTotal += n;
@@ -164,11 +178,9 @@ void OnIdle(void*) {
     }
     if (!run.measuring && !run.done && now >= kWarmUpMs) {
         run.measuring = true;
-        run.sums.wallStart = bench::WallNs();
-        run.sums.cpuStart = bench::ThreadCpuNs();
+        run.sums.start = Now();
     } else if (run.measuring && now >= kWarmUpMs + kMeasureMs) {
-        run.sums.wallEnd = bench::WallNs();
-        run.sums.cpuEnd = bench::ThreadCpuNs();
+        run.sums.end = Now();
         run.measuring = false;
         run.done = true;
         HeadlessPost(WM_KEYDOWN, VK_ESCAPE, 0);
@@ -189,7 +201,7 @@ int exitCode = -1;
 void BM_BusyScene(benchmark::State& state) {
     for (auto _ : state) {
         exitCode = EngineMain(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
-        const double wall = run.sums.wallEnd - run.sums.wallStart;
+        const double wall = run.sums.end.wall - run.sums.start.wall;
         state.SetIterationTime(wall > 0 ? wall / 1e9 : 1e-9);
     }
     const Sums& s = run.sums;
@@ -197,10 +209,11 @@ void BM_BusyScene(benchmark::State& state) {
         state.SkipWithError("no frames were timed");
         return;
     }
-    state.counters["fps"] = s.frames / ((s.wallEnd - s.wallStart) / 1e9);
-    state.counters["module_ms"] = s.moduleNs / s.frames / 1e6;
-    state.counters["render_ms"] = s.renderNs / s.frames / 1e6;
-    state.counters["present_ms"] = s.presentNs / s.frames / 1e6;
+    state.counters["fps"] = s.frames / ((s.end.wall - s.start.wall) / 1e9);
+    state.counters["fps_cpu"] = s.frames / ((s.end.cpu - s.start.cpu) / 1e9);
+    state.counters["module_ms"] = s.module.cpu / s.frames / 1e6;
+    state.counters["render_ms"] = s.render.cpu / s.frames / 1e6;
+    state.counters["present_ms"] = s.present.cpu / s.frames / 1e6;
 }
 BENCHMARK(BM_BusyScene)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -211,29 +224,37 @@ bool CopyFile(const std::string& from, const std::string& to) {
     return in.good() && out.good();
 }
 
+// Per frame, in ms: the share of one part on one clock.
+double PerFrame(double ns) { return ns / run.sums.frames / 1e6; }
+
 void PrintSummary() {
     const Sums& s = run.sums;
-    const double wallMs = (s.wallEnd - s.wallStart) / 1e6, cpuMs = (s.cpuEnd - s.cpuStart) / 1e6;
-    const double perFrame = wallMs / s.frames;
-    const double module = s.moduleNs / s.frames / 1e6, render = s.renderNs / s.frames / 1e6,
-                 present = s.presentNs / s.frames / 1e6;
-    const double other = perFrame - module - render - present;
+    const Clocks whole = {s.end.wall - s.start.wall, s.end.cpu - s.start.cpu};
     std::printf(
         "\nBusy scene: %ld frames (%ld module calls) in %.0f ms of virtual time, timed %.1f ms wall, "
         "%.1f ms processor; %.0f sprites drawn on average, %ld at most.\n",
-        s.frames, s.calls, (double)kMeasureMs, wallMs, cpuMs,
+        s.frames, s.calls, (double)kMeasureMs, whole.wall / 1e6, whole.cpu / 1e6,
         s.spriteSamples ? (double)s.spriteTotal / s.spriteSamples : 0.0, s.spriteMost);
-    std::printf("  %-34s %9s %7s\n", "per frame", "ms", "share");
-    std::printf("  %-34s %9.4f %6.1f%%\n", "module call (VProgProcedure)", module, 100 * module / perFrame);
-    std::printf("  %-34s %9.4f %6.1f%%\n", "render (RenderFrame's drawing)", render, 100 * render / perFrame);
-    std::printf("  %-34s %9.4f %6.1f%%\n", "presentation copy (UpdateTexture)", present, 100 * present / perFrame);
-    std::printf("  %-34s %9.4f %6.1f%%\n", "loop, idle pass, dispatch", other, 100 * other / perFrame);
-    std::printf("  %-34s %9.4f\n", "whole frame", perFrame);
-    bench::PrintFigure("whole game, busy scene", s.frames / (wallMs / 1e3), "fps", ">= 2000 fps");
-    bench::PrintFigure("  module call per frame", module, "ms", "-");
-    bench::PrintFigure("  render per frame", render, "ms", "-");
-    bench::PrintFigure("  presentation copy per frame", present, "ms", "-");
-    bench::PrintFigure("  render + presentation copy", render + present, "ms", "< 0.4 ms");
+    const Clocks other = {whole.wall - s.module.wall - s.render.wall - s.present.wall,
+                          whole.cpu - s.module.cpu - s.render.cpu - s.present.cpu};
+    const struct {
+        const char* name;
+        Clocks time;
+    } parts[] = {{"module call (VProgProcedure)", s.module},
+                 {"render (RenderFrame's drawing)", s.render},
+                 {"presentation copy (UpdateTexture)", s.present},
+                 {"loop, idle pass, dispatch", other},
+                 {"whole frame", whole}};
+    std::printf("  %-34s %9s %9s %7s\n", "per frame", "cpu ms", "wall ms", "share");
+    for (const auto& part : parts)
+        std::printf("  %-34s %9.4f %9.4f %6.1f%%\n", part.name, PerFrame(part.time.cpu), PerFrame(part.time.wall),
+                    100 * part.time.cpu / whole.cpu);
+    bench::PrintFigure("whole game, busy scene (cpu)", s.frames / (whole.cpu / 1e9), "fps", ">= 2000 fps");
+    bench::PrintFigure("  the same by the wall clock", s.frames / (whole.wall / 1e9), "fps", "-");
+    bench::PrintFigure("  module call per frame (cpu)", PerFrame(s.module.cpu), "ms", "-");
+    bench::PrintFigure("  render per frame (cpu)", PerFrame(s.render.cpu), "ms", "-");
+    bench::PrintFigure("  presentation copy per frame (cpu)", PerFrame(s.present.cpu), "ms", "-");
+    bench::PrintFigure("  render + presentation copy (cpu)", PerFrame(s.render.cpu + s.present.cpu), "ms", "< 0.4 ms");
     const LeakCheck& k = run.leak;
     if (!k.found) {
         std::printf("The module printed no allocation counts at shutdown.\n");
