@@ -164,7 +164,7 @@ TEST_F(AllocationSweep, EveryFailurePointOfABusyRunIsSurvived) {
         ResetWorld();
     }
 
-    const long points = Points(150);
+    const long points = Points(80);
     const long step = std::max(1L, (clean.calls - early) / points);
     long tried = 0, setUpFailures = 0;
     for (long n = 1; n <= clean.calls; n += n <= early ? 1 : step) {
@@ -186,7 +186,7 @@ TEST_F(AllocationSweep, EveryFailurePointOfABusyRunIsSurvived) {
 TEST_F(AllocationSweep, AllocationsThatStopForGoodAreSurvived) {
     RunOutcome clean = BusyRun(0, false);
     ASSERT_EQ(clean.setUp, 1);
-    const long points = Points(150) / 2;
+    const long points = Points(80) / 2;
     const long step = std::max(1L, clean.calls / points);
     long tried = 0;
     for (long n = 1; n <= clean.calls; n += n < 300 ? 7 : step) {

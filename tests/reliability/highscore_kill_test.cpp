@@ -66,8 +66,8 @@ TEST(HighScoreCrashSafety, KilledWritersNeverLoseTheStoredBest) {
 
     const unsigned seed = static_cast<unsigned>(std::time(nullptr));
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> delayUs(0, 20000);
-    const int kKills = 400;
+    std::uniform_int_distribution<int> delayUs(0, 15000);
+    const int kKills = 300;
     int32_t lastWritten = 0;  // the highest write a child reported finished
     long long before = 0;     // what the file held when the child started
     int leftovers = 0, reports = 0;
