@@ -30,6 +30,7 @@ long failAt = 0;  // absolute call number that fails; 0 = none
 bool failSticky = false;
 long liveAtMark = -1;
 
+#ifndef KESTRA_PLAIN_HEAP
 constexpr size_t kHeader = 16;  // keeps every block 16-byte aligned
 constexpr size_t kGrain = 16;
 constexpr int kClasses = 8;  // 16, 32, ... 128 bytes
@@ -68,6 +69,7 @@ char* TakeBlock(int c) {
     sc.bump += stride;
     return block;
 }
+#endif
 }  // namespace
 
 void* GameAlloc(size_t bytes) {
