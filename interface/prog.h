@@ -76,7 +76,7 @@ struct Prog {
     PutPixelFn PutPixel;
     GetPixelFormatFn GetPixelFormat;
     RenderFrameFn RenderFrame;
-    HWND__** window;     // address of the engine's window handle
+    HWND__** window;  // address of the engine's window handle
 };
 
 static_assert(std::is_standard_layout<Prog>::value, "Prog must be standard layout");

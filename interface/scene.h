@@ -26,20 +26,20 @@ struct Sprite {
 struct SpriteLink;
 
 struct Layer {
-    TileMap* map;            // drawn first unless hidden
-    SpriteLink* drawFirst;   // link drawn first; new links enter here
-    SpriteLink* oldest;      // link drawn last
+    TileMap* map;           // drawn first unless hidden
+    SpriteLink* drawFirst;  // link drawn first; new links enter here
+    SpriteLink* oldest;     // link drawn last
     Layer* prev;
-    Layer* next;             // the engine follows only this field
+    Layer* next;  // the engine follows only this field
 };
 
 struct SpriteLink {
-    void* object;         // starts with a Sprite
-    SpriteLink* newer;    // towards drawFirst
-    SpriteLink* older;    // towards oldest; drawn next
+    void* object;       // starts with a Sprite
+    SpriteLink* newer;  // towards drawFirst
+    SpriteLink* older;  // towards oldest; drawn next
     uint32_t tag;
     int32_t depth;
-    Layer* layer;         // owning layer
+    Layer* layer;  // owning layer
 };
 
 struct Tile {
@@ -55,7 +55,7 @@ struct TileMap {
     int32_t cols, rows;           // grid size; tiles holds cols x rows entries
     int32_t state;                // STATE_HIDDEN = map not drawn
     uint32_t userWord;
-    Tile* tiles;                  // row by row
+    Tile* tiles;  // row by row
 };
 
 static_assert(std::is_standard_layout<Sprite>::value, "Sprite must be standard layout");

@@ -151,16 +151,16 @@ struct DDBLTFX {
 
 // A surface: width x height RGB565 pixels, rows pitch bytes apart.
 struct IDirectDrawSurface4 {
-    uint16_t* pixels;      // owned by the platform
+    uint16_t* pixels;  // owned by the platform
     int width;
     int height;
-    int pitch;             // bytes per row
-    DWORD caps;            // DDSCAPS_* it was created with
-    DDCOLORKEY srcKey;     // source colour key, valid when hasSrcKey
+    int pitch;          // bytes per row
+    DWORD caps;         // DDSCAPS_* it was created with
+    DDCOLORKEY srcKey;  // source colour key, valid when hasSrcKey
     int hasSrcKey;
-    int locked;            // nonzero between Lock and Unlock
-    int lost;              // a lost primary must be restored before it flips
-    int dcOut;             // nonzero between GetDC and ReleaseDC
+    int locked;                     // nonzero between Lock and Unlock
+    int lost;                       // a lost primary must be restored before it flips
+    int dcOut;                      // nonzero between GetDC and ReleaseDC
     IDirectDrawSurface4* attached;  // the back buffer of a primary, else null
     IDirectDrawSurface4* owner;     // the primary a back buffer belongs to
 
@@ -185,7 +185,7 @@ struct IDirectDrawSurface4 {
 };
 
 struct IDirectDraw4 {
-    HWND window;           // set by SetCooperativeLevel
+    HWND window;  // set by SetCooperativeLevel
     DWORD cooperativeFlags;
     int modeWidth, modeHeight, modeBits;  // 0 until SetDisplayMode
     IDirectDrawSurface4* primary;         // the primary of the current mode

@@ -10,19 +10,27 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 step() { echo "== $1 ($(date +%T))"; }
+LOGS=$(mktemp -d)
+trap 'rm -rf "$LOGS"' EXIT
+# One closing line over every ctest pass: "tests: N passed, M failed".
+summary() {
+    cat "$LOGS"/*.log | awk '/tests passed, [0-9]+ tests? failed out of/ {
+        failed += $4; total += $NF } END { printf "tests: %d passed, %d failed\n", total - failed, failed }'
+}
 
 step "build and test"
 scripts/build.sh
-ctest --test-dir build --output-on-failure -j "${JOBS:-2}" --timeout 300
-[ "${QUICK:-0}" = 1 ] && exit 0
+ctest --test-dir build --output-on-failure -j "${JOBS:-2}" --timeout 300 | tee "$LOGS/1.log"
+[ "${QUICK:-0}" = 1 ] && { summary; exit 0; }
 
 step "sanitizer build and test"
 BUILD_DIR=build-asan scripts/build.sh -DKESTRA_SANITIZE=ON -DKESTRA_BENCH=OFF
 # Any report ends the process with an error, so the test that ran it fails.
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j "${JOBS:-2}" --timeout 600
+  ctest --test-dir build-asan --output-on-failure -j "${JOBS:-2}" --timeout 600 | tee "$LOGS/2.log"
 
 step "fuzzing"
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 step "done"
+summary

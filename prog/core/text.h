@@ -17,9 +17,9 @@ struct Glyph {
 };
 
 struct TextBlock {
-    char* text;       // own copy of the string
-    Glyph** glyphs;   // length entries, null where a glyph could not be made
-    int32_t x, y;     // top-left of the first character
+    char* text;      // own copy of the string
+    Glyph** glyphs;  // length entries, null where a glyph could not be made
+    int32_t x, y;    // top-left of the first character
     int32_t length;
     int32_t width, height;
 };

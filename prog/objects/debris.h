@@ -23,8 +23,7 @@ struct Debris {
     int32_t lifeReload;
     SpriteLink* link;
 };
-static_assert(std::is_standard_layout<Debris>::value && offsetof(Debris, sprite) == 0,
-              "Debris starts with its Sprite");
+static_assert(std::is_standard_layout<Debris>::value && offsetof(Debris, sprite) == 0, "Debris starts with its Sprite");
 
 extern Chain<Debris> DebrisChain;
 

@@ -1,11 +1,12 @@
 // Layers, tile maps, sprite headers and draw lists.
+#include "prog/core/layers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
 #include "prog/core/alloc.h"
-#include "prog/core/layers.h"
 #include "prog/core/world.h"
 
 namespace {
