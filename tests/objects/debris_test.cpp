@@ -290,23 +290,17 @@ TEST_F(DebrisTest, FragmentBurstDrawsInTheStatedOrder) {
 TEST_F(DebrisTest, SparkBurstDrawsInTheStatedOrder) {
     srand(321);
     rand();  // ring 1's count
-    int pdx, pdy, ox, oy;
-    do {
-        pdx = rand() % 12 - 6;
-        pdy = rand() % 12 - 6;
-        ox = rand() % 12 - 6;
-        oy = rand() % 12 - 6;
-    } while (pdx == 0 && pdy == 0);
+    const SparkDraw first = DrawSpark();
     srand(321);
     const int predicted = PredictSparkBurst();
     srand(321);
     SparkBurst(300, 200);
     std::vector<Debris*> all = Items(DebrisChain);
     ASSERT_EQ((int)all.size(), predicted);
-    EXPECT_EQ(all[0]->dx, pdx);
-    EXPECT_EQ(all[0]->dy, pdy);
-    EXPECT_EQ(all[0]->sprite.x, 300 + ox - 2);
-    EXPECT_EQ(all[0]->sprite.y, 200 + oy - 2);
+    EXPECT_EQ(all[0]->dx, first.pdx);
+    EXPECT_EQ(all[0]->dy, first.pdy);
+    EXPECT_EQ(all[0]->sprite.x, 300 + first.ox - 2);
+    EXPECT_EQ(all[0]->sprite.y, 200 + first.oy - 2);
 }
 
 TEST_F(DebrisTest, ParticleRecordAllocationFailureSkipsOnlyThatParticle) {

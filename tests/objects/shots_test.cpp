@@ -403,15 +403,9 @@ TEST_F(ShotsTest, BlastBurstPointLiesInsideItsBox) {
     rand();
     rand();
     rand();  // ring 1's count
-    int pdx, pdy, ox, oy;
-    do {
-        pdx = rand() % 12 - 6;
-        pdy = rand() % 12 - 6;
-        ox = rand() % 12 - 6;
-        oy = rand() % 12 - 6;
-    } while (pdx == 0 && pdy == 0);
-    EXPECT_EQ(d->sprite.x + 2, 340 + r1 + 1 + ox);
-    EXPECT_EQ(d->sprite.y + 2, 240 + r2 + 1 + oy);
+    const SparkDraw first = DrawSpark();
+    EXPECT_EQ(d->sprite.x + 2, 340 + r1 + 1 + first.ox);
+    EXPECT_EQ(d->sprite.y + 2, 240 + r2 + 1 + first.oy);
 }
 
 TEST_F(ShotsTest, BlastHurtsEverythingInItsBoxUntilSpent) {

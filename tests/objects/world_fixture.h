@@ -111,20 +111,30 @@ struct WorldFixture : ::testing::Test {
 
 inline char WorldFixture::fakeSheet = 0;
 
-// Replays the random draws of one spark burst on the process-wide generator,
-// as the rules for sparks lay them out, and returns how many particles it makes.
+// One spark's four draws (velocity, then offset from the burst point), drawn
+// again while the velocity is (0, 0), as the rules for sparks lay them out.
+struct SparkDraw {
+    int pdx, pdy, ox, oy;
+};
+inline SparkDraw DrawSpark() {
+    SparkDraw d;
+    do {
+        d.pdx = std::rand() % 12 - 6;
+        d.pdy = std::rand() % 12 - 6;
+        d.ox = std::rand() % 12 - 6;
+        d.oy = std::rand() % 12 - 6;
+    } while (d.pdx == 0 && d.pdy == 0);
+    return d;
+}
+
+// Replays the random draws of one spark burst on the process-wide generator
+// and returns how many particles it makes.
 inline int PredictSparkBurst() {
     int made = 0;
     for (int ring = 1; ring <= 4; ++ring) {
         int count = (3 + std::rand() % 7) / ring + 1;
         for (int i = 0; i < count; ++i) {
-            int pdx, pdy;
-            do {
-                pdx = std::rand() % 12 - 6;
-                pdy = std::rand() % 12 - 6;
-                std::rand();  // ox
-                std::rand();  // oy
-            } while (pdx == 0 && pdy == 0);
+            DrawSpark();
             ++made;
         }
     }
