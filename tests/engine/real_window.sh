@@ -42,7 +42,11 @@ fail() {
 }
 
 # Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.err" &
+# -noreset: by default the server resets whenever its last client leaves, and a
+# client that connects during the reset is dropped. Each xdotool call below is
+# such a client, and one that leaves just as the engine connects would make the
+# engine's window fail at random.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.err" &
 XVFB_PID=$!
 for _ in $(seq 100); do
     [ -s "$WORK/display" ] && break
@@ -52,6 +56,12 @@ done
 [ -s "$WORK/display" ] || fail "Xvfb did not report a display"
 export DISPLAY=":$(head -n1 "$WORK/display")"
 echo "Xvfb on $DISPLAY"
+# The display must answer a client before the engine is started.
+for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "$DISPLAY does not answer: $(cat "$WORK/xvfb.err")"
 
 # In a sanitizer build, leaks inside system libraries are not the engine's.
 # Those of drivers that are unloaded before exit (GL, audio) cannot be matched
