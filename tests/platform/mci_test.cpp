@@ -29,8 +29,7 @@ class MciTest : public PlatformTest {
         dir = pattern;
     }
     void TearDown() override {
-        std::string command = "rm -rf '" + dir + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
         PlatformTest::TearDown();
     }
 
@@ -52,97 +51,55 @@ class MciTest : public PlatformTest {
     }
 };
 
-TEST_F(MciTest, AMidiFileOpensAndPlays) {
+TEST_F(MciTest, AMidiFileOpensAndPlaysUntilClosed) {
     std::string path = Write("song.mid", kSong, sizeof kSong);
     MCIDEVICEID id = 0;
-    ASSERT_EQ(Open(path, &id), 0u);
+    EXPECT_NE(Open(path, &id, "waveaudio"), 0u);
+    HeadlessGetFaults()->mciOpen = 1;
+    EXPECT_NE(Open(path, &id), 0u);
+    EXPECT_EQ(id, 0u);
+    ASSERT_EQ(Open(path, &id, "Sequencer"), 0u);  // the type name in any case
     EXPECT_NE(id, 0u);
-    EXPECT_EQ(HeadlessMciOpenCount(), 1);
+    EXPECT_EQ(HeadlessMciOpenCount(), 3);
     EXPECT_EQ(HeadlessMciLastElement(), path);
     MCI_PLAY_PARMS play = {};
     EXPECT_EQ(mciSendCommandA(id, MCI_PLAY, 0, (DWORD_PTR)&play), 0u);
     EXPECT_EQ(HeadlessMciPlayCount(), 1);
+    EXPECT_EQ(mciSendCommandA(id, MCI_CLOSE, 0, 0), 0u);
+    for (MCIDEVICEID other : {id, MCIDEVICEID(0), MCIDEVICEID(99)}) {
+        EXPECT_EQ(mciSendCommandA(other, MCI_PLAY, 0, (DWORD_PTR)&play), (MCIERROR)MCIERR_INVALID_DEVICE_ID);
+    }
+    EXPECT_EQ(HeadlessMciPlayCount(), 1);
 }
 
-TEST_F(MciTest, DeviceTypeNameIsCaseInsensitive) {
-    std::string path = Write("song.mid", kSong, sizeof kSong);
-    MCIDEVICEID id = 0;
-    EXPECT_EQ(Open(path, &id, "Sequencer"), 0u);
-    EXPECT_NE(id, 0u);
-    MCIDEVICEID other = 0;
-    EXPECT_NE(Open(path, &other, "waveaudio"), 0u);
-    EXPECT_EQ(other, 0u);
-}
-
-TEST_F(MciTest, MissingFileIsNotFound) {
-    MCIDEVICEID id = 0;
-    EXPECT_EQ(Open(dir + "/song.mid", &id), (MCIERROR)MCIERR_FILE_NOT_FOUND);
-    EXPECT_EQ(id, 0u);
-    EXPECT_EQ(HeadlessMciOpenCount(), 1);  // asked, and refused
-    EXPECT_EQ(HeadlessMciLastElement(), dir + "/song.mid");
-}
-
-TEST_F(MciTest, UnreadableFileIsNotFound) {
-    std::string folder = dir + "/song.mid";
-    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-    MCIDEVICEID id = 0;
-    EXPECT_EQ(Open(folder, &id), (MCIERROR)MCIERR_FILE_NOT_FOUND);
-    EXPECT_EQ(id, 0u);
-}
-
-TEST_F(MciTest, FilesWithoutAMidiHeaderAreInvalid) {
+TEST_F(MciTest, BadFilesAreRefused) {
     const char garbage[] = "this is not a MIDI file at all";
     unsigned char wrongLength[sizeof kSong];
     std::memcpy(wrongLength, kSong, sizeof kSong);
     wrongLength[7] = 7;
+    ASSERT_EQ(mkdir((dir + "/folder.mid").c_str(), 0700), 0);  // cannot be read as a file
     struct Case {
         const char* name;
-        const void* bytes;
+        const void* bytes;  // null: not written
         size_t size;
+        MCIERROR expected;
     } cases[] = {
-        {"garbage.mid", garbage, sizeof garbage},
-        {"empty.mid", "", 0},
-        {"short.mid", kSong, 10},  // header cut inside its six bytes
-        {"length.mid", wrongLength, sizeof wrongLength},
+        {"missing.mid", nullptr, 0, MCIERR_FILE_NOT_FOUND},
+        {"folder.mid", nullptr, 0, MCIERR_FILE_NOT_FOUND},
+        {"garbage.mid", garbage, sizeof garbage, MCIERR_INVALID_FILE},
+        {"empty.mid", "", 0, MCIERR_INVALID_FILE},
+        {"short.mid", kSong, 10, MCIERR_INVALID_FILE},  // header cut inside its six bytes
+        {"length.mid", wrongLength, sizeof wrongLength, MCIERR_INVALID_FILE},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = c.bytes ? Write(c.name, c.bytes, c.size) : dir + "/" + c.name;
         MCIDEVICEID id = 0;
-        EXPECT_EQ(Open(Write(c.name, c.bytes, c.size), &id), (MCIERROR)MCIERR_INVALID_FILE) << c.name;
-        EXPECT_EQ(id, 0u) << c.name;
+        EXPECT_EQ(Open(path, &id), c.expected);
+        EXPECT_EQ(id, 0u);
+        EXPECT_EQ(HeadlessMciLastElement(), path);  // asked, and refused
     }
     EXPECT_EQ(HeadlessMciPlayCount(), 0);
-}
-
-TEST_F(MciTest, OpenFault) {
-    std::string path = Write("song.mid", kSong, sizeof kSong);
-    HeadlessGetFaults()->mciOpen = 1;
-    MCIDEVICEID id = 0;
-    EXPECT_NE(Open(path, &id), 0u);
-    EXPECT_EQ(id, 0u);
-    EXPECT_EQ(Open(path, &id), 0u);
-    EXPECT_NE(id, 0u);
-}
-
-TEST_F(MciTest, PlayNeedsAnOpenDevice) {
-    MCI_PLAY_PARMS play = {};
-    EXPECT_EQ(mciSendCommandA(0, MCI_PLAY, 0, (DWORD_PTR)&play), (MCIERROR)MCIERR_INVALID_DEVICE_ID);
-    EXPECT_EQ(mciSendCommandA(99, MCI_PLAY, 0, (DWORD_PTR)&play), (MCIERROR)MCIERR_INVALID_DEVICE_ID);
-    EXPECT_EQ(HeadlessMciPlayCount(), 0);
-    std::string path = Write("song.mid", kSong, sizeof kSong);
-    MCIDEVICEID id = 0;
-    ASSERT_EQ(Open(path, &id), 0u);
-    EXPECT_EQ(mciSendCommandA(id, MCI_CLOSE, 0, 0), 0u);
-    EXPECT_EQ(mciSendCommandA(id, MCI_PLAY, 0, (DWORD_PTR)&play), (MCIERROR)MCIERR_INVALID_DEVICE_ID);
-}
-
-TEST_F(MciTest, OpenNeedsTypeAndElement) {
-    std::string path = Write("song.mid", kSong, sizeof kSong);
-    MCI_OPEN_PARMSA params = {};
-    params.lpstrDeviceType = "sequencer";
-    params.lpstrElementName = path.c_str();
-    EXPECT_NE(mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE, (DWORD_PTR)&params), 0u);
-    EXPECT_NE(mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0), 0u);
-    EXPECT_EQ(params.wDeviceID, 0u);
 }
 
 }  // namespace
