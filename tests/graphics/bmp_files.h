@@ -18,13 +18,8 @@ struct Rgb {
 // its top bits.
 inline uint16_t To565(Rgb c) { return static_cast<uint16_t>((c.r >> 3) << 11 | (c.g >> 2) << 5 | (c.b >> 3)); }
 
-inline void Put16(std::vector<uint8_t>& v, uint32_t x) {
-    v.push_back(x & 0xFF);
-    v.push_back((x >> 8) & 0xFF);
-}
-inline void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
+inline void Put(std::vector<uint8_t>& v, uint32_t x, int bytes) {
+    for (int i = 0; i < bytes; i++) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
 }
 
 struct BmpSpec {
@@ -42,38 +37,26 @@ inline std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
     const uint32_t paletteBytes = static_cast<uint32_t>(s.palette.size()) * 4;
     const uint32_t offset = 14 + 40 + paletteBytes;
     const uint32_t imageBytes = static_cast<uint32_t>(stride * s.height);
-    std::vector<uint8_t> v;
-    v.push_back('B');
-    v.push_back('M');
-    Put32(v, offset + imageBytes);
-    Put32(v, 0);
-    Put32(v, offset);
-    Put32(v, 40);
-    Put32(v, static_cast<uint32_t>(s.width));
-    Put32(v, static_cast<uint32_t>(s.topDown ? -s.height : s.height));
-    Put16(v, 1);
-    Put16(v, static_cast<uint32_t>(s.bits));
-    Put32(v, 0);  // uncompressed
-    Put32(v, imageBytes);
-    Put32(v, 2835);
-    Put32(v, 2835);
-    Put32(v, static_cast<uint32_t>(s.palette.size()));
-    Put32(v, 0);
-    for (Rgb c : s.palette) {
-        v.push_back(c.b);
-        v.push_back(c.g);
-        v.push_back(c.r);
-        v.push_back(0);
-    }
+    std::vector<uint8_t> v = {'B', 'M'};
+    const uint32_t header[] = {offset + imageBytes,
+                               0,
+                               offset,
+                               40,
+                               static_cast<uint32_t>(s.width),
+                               static_cast<uint32_t>(s.topDown ? -s.height : s.height)};
+    for (uint32_t x : header) Put(v, x, 4);
+    Put(v, 1, 2);  // planes
+    Put(v, static_cast<uint32_t>(s.bits), 2);
+    const uint32_t info[] = {0 /* uncompressed */, imageBytes, 2835, 2835, static_cast<uint32_t>(s.palette.size()), 0};
+    for (uint32_t x : info) Put(v, x, 4);
+    for (Rgb c : s.palette) v.insert(v.end(), {c.b, c.g, c.r, 0});
     for (int i = 0; i < s.height; i++) {
         const int y = s.topDown ? i : s.height - 1 - i;
         std::vector<uint8_t> row;
         for (int x = 0; x < s.width; x++) {
             const size_t at = static_cast<size_t>(y) * s.width + x;
             if (s.bits == 24 || s.bits == 32) {
-                row.push_back(s.pixels[at].b);
-                row.push_back(s.pixels[at].g);
-                row.push_back(s.pixels[at].r);
+                row.insert(row.end(), {s.pixels[at].b, s.pixels[at].g, s.pixels[at].r});
                 if (s.bits == 32) row.push_back(s.alpha);
             } else if (s.bits == 8) {
                 row.push_back(s.indices[at]);
@@ -105,14 +88,17 @@ inline std::string WriteFile(const std::string& name, const std::vector<uint8_t>
     return path;
 }
 
-// A small picture with distinct colours in every pixel, top row first.
-inline std::vector<Rgb> TestColours(int width, int height) {
-    std::vector<Rgb> p;
+// A 24-bit bitmap with distinct colours in every pixel.
+inline BmpSpec Colours24(int width, int height) {
+    BmpSpec s;
+    s.width = width;
+    s.height = height;
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++)
-            p.push_back(Rgb{static_cast<uint8_t>(x * 37 + y * 11 + 7), static_cast<uint8_t>(255 - x * 13 - y * 29),
-                            static_cast<uint8_t>(x * 5 + y * 53 + 3)});
-    return p;
+            s.pixels.push_back(Rgb{static_cast<uint8_t>(x * 37 + y * 11 + 7),
+                                   static_cast<uint8_t>(255 - x * 13 - y * 29),
+                                   static_cast<uint8_t>(x * 5 + y * 53 + 3)});
+    return s;
 }
 
 }  // namespace gfxtest
