@@ -15,52 +15,38 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const int kVariants = 5;
+
 struct Modules {
     std::string root;
-    std::string dirs[5];
-    RecState* recorders[5];
-    RecResetFn resets[5];
-    std::string workDir;
-    int runs;
+    std::string dirs[kVariants];
+    RecState* recorders[kVariants] = {};
+    RecResetFn resets[kVariants] = {};
+    int runs = 0;
 };
 
 Modules* modules = nullptr;
 
-void RemoveRoot() {
-    if (modules) {
-        std::error_code ignored;
-        fs::remove_all(modules->root, ignored);
-    }
-}
+void RemoveRoot() { fs::remove_all(modules->root); }
 
-// Copies each variant into a folder of its own under one temporary root and
-// loads it once, so that the engine's LoadLibraryA gets the same instance.
+// Copies each variant into its own folder under one temporary root and loads
+// it once here, so that the engine's LoadLibraryA gets the same instance.
 Modules* GetModules() {
     if (modules) return modules;
-    modules = new Modules();
     char pattern[] = "/tmp/engine-tests-XXXXXX";
-    const char* root = mkdtemp(pattern);
-    if (!root) {
-        perror("mkdtemp");
-        abort();
-    }
-    modules->root = root;
+    if (!mkdtemp(pattern)) abort();
+    modules = new Modules();
+    modules->root = pattern;
     atexit(RemoveRoot);
-    const char* sources[4] = {RECMOD_PATH, RECMOD_NOIF_PATH, RECMOD_NOPROC_PATH, RECMOD_NONE_PATH};
-    const char* names[5] = {"full", "noif", "noproc", "none", "missing"};
-    for (int i = 0; i < 5; ++i) {
-        modules->dirs[i] = modules->root + "/" + names[i];
+    const char* sources[] = {RECMOD_PATH, RECMOD_NOIF_PATH, RECMOD_NOPROC_PATH, RECMOD_NONE_PATH};
+    for (int i = 0; i < kVariants; ++i) {
+        modules->dirs[i] = modules->root + "/module" + std::to_string(i);
         fs::create_directories(modules->dirs[i]);
-        modules->recorders[i] = nullptr;
-        modules->resets[i] = nullptr;
         if (i == MODULE_MISSING) continue;
         std::string target = modules->dirs[i] + "/prog.so";
         fs::copy_file(sources[i], target);
         void* handle = dlopen(target.c_str(), RTLD_NOW);
-        if (!handle) {
-            fprintf(stderr, "dlopen %s: %s\n", target.c_str(), dlerror());
-            abort();
-        }
+        if (!handle) abort();
         modules->recorders[i] = reinterpret_cast<RecGetStateFn>(dlsym(handle, "RecGetState"))();
         modules->resets[i] = reinterpret_cast<RecResetFn>(dlsym(handle, "RecReset"));
     }
@@ -71,22 +57,20 @@ void Hook(void* user) {
     EngineRun* run = static_cast<EngineRun*>(user);
     ++run->hookCalls;
     auto runDue = [run]() {
-        DWORD now = timeGetTime();
-        while (run->next < run->actions.size() && run->actions[run->next].ms <= now) run->actions[run->next++].action();
+        while (run->next < run->actions.size() && run->actions[run->next].first <= timeGetTime())
+            run->actions[run->next++].second();
     };
-    // Actions due now run first; the clock moves only when they left nothing
-    // to deliver, so every action lands at its own time.
+    // The clock moves only when the due actions left nothing to deliver, so
+    // every action lands at its own time.
     runDue();
     if (HeadlessQueueLength() == 0) {
         HeadlessAdvance(run->stepMs);
         runDue();
     }
-    DWORD now = timeGetTime();
-    bool due = run->escapeAfterHookCalls ? run->hookCalls >= run->escapeAfterHookCalls : now >= run->runMs;
-    if (due && !run->escapeSent) {
+    if (!run->escapeSent && timeGetTime() - run->start >= run->runMs) {
         run->escapeSent = 1;
         HeadlessPost(WM_KEYDOWN, VK_ESCAPE, 0);
-    } else if (run->escapeSent && !run->stuck && ++run->hookCallsAfterEscape > 1000) {
+    } else if (run->escapeSent && !run->stuck && ++run->afterEscape > 1000) {
         run->stuck = 1;
         PostQuitMessage(99);
     }
@@ -94,72 +78,62 @@ void Hook(void* user) {
 
 }  // namespace
 
-void PrepareEngine(EngineRun* run, ModuleVariant variant, bool withSong) {
+EngineRun::EngineRun(DWORD runMs, ModuleVariant variant, bool withSong) : runMs(runMs) {
     Modules* m = GetModules();
     ResetDisplayForTests();
     ResetEngineForTests();
     HeadlessReset();
     PlatformSelectBackend(PLATFORM_HEADLESS);
     PlatformSetModuleDir(m->dirs[variant].c_str());
-
-    m->workDir = m->root + "/work" + std::to_string(m->runs++);
-    fs::create_directories(m->workDir);
-    if (chdir(m->workDir.c_str()) != 0) abort();
-    if (withSong) WriteMidiFile(m->workDir + "/song.mid");
-
-    for (int i = 0; i < 5; ++i)
-        if (m->resets[i]) m->resets[i]();
-
-    run->runMs = 1000;
-    run->stepMs = 10;
-    run->actions.clear();
-    run->next = 0;
-    run->escapeAfterHookCalls = 0;
-    run->escapeSent = 0;
-    run->hookCallsAfterEscape = 0;
-    run->stuck = 0;
-    run->hookCalls = 0;
-}
-
-void At(EngineRun* run, DWORD ms, std::function<void()> action) {
-    if (!run->actions.empty() && run->actions.back().ms > ms) {
-        ADD_FAILURE() << "actions must be added in time order";
-        return;
+    std::string workDir = m->root + "/work" + std::to_string(m->runs++);
+    fs::create_directories(workDir);
+    if (chdir(workDir.c_str()) != 0) abort();
+    if (withSong) {
+        // Format 0, one track, 96 ticks per quarter: one note on and off.
+        static const unsigned char kMidi[] = {'M', 'T', 'h',  'd',  0,   0,   0,    6,    0,    0,   0,    1,
+                                              0,   96,  'M',  'T',  'r', 'k', 0,    0,    0,    12,  0x00, 0x90,
+                                              60,  100, 0x60, 0x80, 60,  0,   0x00, 0xFF, 0x2F, 0x00};
+        FILE* file = fopen("song.mid", "wb");
+        if (!file) abort();
+        fwrite(kMidi, 1, sizeof kMidi, file);
+        fclose(file);
     }
-    run->actions.push_back(TimedAction{ms, std::move(action)});
+    for (RecResetFn reset : m->resets)
+        if (reset) reset();
 }
 
-void PostAt(EngineRun* run, DWORD ms, UINT message, WPARAM wParam, LPARAM lParam) {
-    At(run, ms, [=]() { HeadlessPost(message, wParam, lParam); });
+void EngineRun::At(DWORD ms, std::function<void()> action) {
+    if (!actions.empty() && actions.back().first > ms) ADD_FAILURE() << "actions must be added in time order";
+    actions.emplace_back(ms, std::move(action));
 }
 
-int RunEngine(EngineRun* run) {
-    HeadlessSetIdleHook(Hook, run);
-    int result = EngineMain(nullptr, SW_SHOWNORMAL);
+void EngineRun::Post(DWORD ms, UINT message, WPARAM wParam, LPARAM lParam) {
+    At(ms, [=]() { HeadlessPost(message, wParam, lParam); });
+}
+
+void EngineRun::Run() {
+    start = timeGetTime();
+    HeadlessSetIdleHook(Hook, this);
+    EXPECT_EQ(EngineMain(nullptr, SW_SHOWNORMAL), 0);
     HeadlessSetIdleHook(nullptr, nullptr);
-    EXPECT_FALSE(run->stuck) << "the engine did not end after Escape";
-    return result;
+    EXPECT_FALSE(stuck) << "the engine did not end after Escape";
 }
 
 RecState* Recorder(ModuleVariant variant) { return GetModules()->recorders[variant]; }
 
-const std::string& WorkDir() { return GetModules()->workDir; }
-
-void WriteMidiFile(const std::string& path) {
-    // Format 0, one track, 96 ticks per quarter: one note on and off, end of track.
-    static const unsigned char kMidi[] = {
-        'M',  'T',  'h', 'd', 0,    0,    0,  6,  0,    0,    0,    1,    0, 96,  // header
-        'M',  'T',  'r', 'k', 0,    0,    0,  12,                                 // track
-        0x00, 0x90, 60,  100, 0x60, 0x80, 60, 0,  0x00, 0xFF, 0x2F, 0x00,         // events
-    };
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) abort();
-    fwrite(kMidi, 1, sizeof kMidi, file);
-    fclose(file);
+std::vector<RecCall> Calls() {
+    const RecState* rec = Recorder();
+    return std::vector<RecCall>(rec->calls, rec->calls + std::min(rec->callCount, kRecMaxCalls));
 }
 
-std::vector<std::pair<std::string, std::string>> Boxes() {
-    std::vector<std::pair<std::string, std::string>> boxes;
+int CountEvent(const std::vector<RecCall>& calls, uint32_t event) {
+    int n = 0;
+    for (const RecCall& call : calls) n += call.event == event;
+    return n;
+}
+
+BoxList Boxes() {
+    BoxList boxes;
     for (int i = 0; i < HeadlessBoxCount(); ++i) boxes.emplace_back(HeadlessBoxCaption(i), HeadlessBoxText(i));
     return boxes;
 }

@@ -4,48 +4,39 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/host/engine.h"
 #include "platform/headless.h"
 #include "tests/engine/recmod.h"
 
-// Folders holding the module variants, each copied as prog.so.
+// The module variants, each copied as prog.so into a folder of its own.
 enum ModuleVariant { MODULE_FULL, MODULE_NO_INTERFACE, MODULE_NO_PROCEDURE, MODULE_NONE, MODULE_MISSING };
 
-struct TimedAction {
-    DWORD ms;
-    std::function<void()> action;
-};
+typedef std::vector<std::pair<std::string, std::string>> BoxList;
 
 struct EngineRun {
-    DWORD runMs;                       // Escape is posted once the clock reaches this
-    DWORD stepMs;                      // clock advance per idle pass
-    std::vector<TimedAction> actions;  // kept in time order
-    size_t next;
-    int escapeAfterHookCalls;  // when nonzero, Escape comes after this many idle passes instead
-    int escapeSent;
-    int hookCallsAfterEscape;
-    int stuck;  // set when the engine did not end after Escape
-    int hookCalls;
+    // Resets engine, display, music, platform and every recorder, selects the
+    // headless backend, points the loader at the variant's folder and makes a
+    // fresh working folder (with song.mid when withSong).
+    explicit EngineRun(DWORD runMs, ModuleVariant variant = MODULE_FULL, bool withSong = true);
+    // Actions run when the clock reaches ms; add them in time order.
+    void At(DWORD ms, std::function<void()> action);
+    void Post(DWORD ms, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Runs EngineMain to its end and expects exit code 0.
+    void Run();
+
+    DWORD runMs;        // Escape is posted once the clock has moved this far
+    DWORD stepMs = 10;  // clock advance per idle pass
+    std::vector<std::pair<DWORD, std::function<void()>>> actions;
+    size_t next = 0;
+    DWORD start = 0;
+    int hookCalls = 0, escapeSent = 0, afterEscape = 0, stuck = 0;
 };
 
-// Resets engine, display, music and platform, selects the headless backend,
-// points the loader at the variant's folder, makes a fresh working folder
-// (with song.mid when withSong), and resets the variant's recorder.
-void PrepareEngine(EngineRun* run, ModuleVariant variant = MODULE_FULL, bool withSong = true);
-// Adds an action at ms (actions must be added in time order).
-void At(EngineRun* run, DWORD ms, std::function<void()> action);
-void PostAt(EngineRun* run, DWORD ms, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-// Runs EngineMain to its end and returns its result.
-int RunEngine(EngineRun* run);
-
-// The recorder of a variant's module (null for MODULE_MISSING).
 RecState* Recorder(ModuleVariant variant = MODULE_FULL);
-// The current working folder made by PrepareEngine.
-const std::string& WorkDir();
-// Writes a small valid standard MIDI file.
-void WriteMidiFile(const std::string& path);
-
-// Message boxes shown so far, as (caption, text) pairs.
-std::vector<std::pair<std::string, std::string>> Boxes();
+// The calls the full module recorded.
+std::vector<RecCall> Calls();
+int CountEvent(const std::vector<RecCall>& calls, uint32_t event);
+BoxList Boxes();

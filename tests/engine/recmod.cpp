@@ -15,42 +15,23 @@ extern "C" __attribute__((visibility("default"))) void RecReset() {
     memset(&state, 0, sizeof state);
     state.interfaceResult = 1;
     state.procedureResult = 1;
-    state.setDisplayMode = 1;
 }
 
 extern "C" __attribute__((visibility("default"))) RecState* RecGetState() { return &state; }
 
-namespace {
-struct Initialise {
+static struct Initialise {
     Initialise() { RecReset(); }
 } initialise;
-
-#ifndef REC_NO_PROCEDURE
-// With REC_LOG set (the runner test), every call is written to that file as
-// "event elapsed" when the shutdown event arrives.
-void WriteLog() {
-    const char* path = getenv("REC_LOG");
-    if (!path) return;
-    FILE* file = fopen(path, "w");
-    if (!file) return;
-    int kept = state.callCount < kRecMaxCalls ? state.callCount : kRecMaxCalls;
-    for (int i = 0; i < kept; ++i) fprintf(file, "%u %d\n", state.calls[i].event, state.calls[i].elapsed);
-    fclose(file);
-}
-#endif
-}  // namespace
 
 #ifndef REC_NO_INTERFACE
 PROG_EXPORT int VProgInterface(Prog* prog) {
     ++state.interfaceCalls;
     state.proceduresBeforeInterface = state.callCount;
     state.prog = prog;
-    if (!prog) return 0;
     state.progAtInterface = *prog;
     state.windowAtInterface = prog->window ? *prog->window : nullptr;
-    state.boxesAtInterface = HeadlessBoxCount();
     state.mciOpensAtInterface = HeadlessMciOpenCount();
-    if (state.setDisplayMode && prog->SetDisplayMode) state.displayModeResult = prog->SetDisplayMode(1024, 768, 16);
+    if (prog->SetDisplayMode) state.displayModeResult = prog->SetDisplayMode(1024, 768, 16);
     return state.interfaceResult;
 }
 #endif
@@ -58,21 +39,20 @@ PROG_EXPORT int VProgInterface(Prog* prog) {
 #ifndef REC_NO_PROCEDURE
 PROG_EXPORT int VProgProcedure(int elapsedMs) {
     Prog* prog = state.prog;
-    if (state.callCount < kRecMaxCalls) {
-        RecCall& call = state.calls[state.callCount];
-        call.event = prog ? prog->event : 0;
-        call.elapsed = elapsedMs;
-        call.key = prog ? prog->key : 0;
-        call.mouseX = prog ? prog->mouseX : 0;
-        call.mouseY = prog ? prog->mouseY : 0;
-        call.clock = timeGetTime();
-        call.boxes = HeadlessBoxCount();
-        call.frames = HeadlessFramesPresented();
-        call.mciOpens = HeadlessMciOpenCount();
-        call.mciPlays = HeadlessMciPlayCount();
-    }
+    if (prog && state.callCount < kRecMaxCalls)
+        state.calls[state.callCount] =
+            RecCall{prog->event,           elapsedMs,     prog->key,          prog->mouseX,
+                    prog->mouseY,          timeGetTime(), HeadlessBoxCount(), HeadlessFramesPresented(),
+                    HeadlessMciPlayCount()};
     ++state.callCount;
-    if (prog && prog->event == EV_SHUTDOWN) WriteLog();
+    // With REC_LOG set (the runner test), every call is written to that file
+    // as "event elapsed" when the shutdown event arrives.
+    const char* path = getenv("REC_LOG");
+    FILE* file = prog && prog->event == EV_SHUTDOWN && path ? fopen(path, "w") : nullptr;
+    if (!file) return state.procedureResult;
+    for (int i = 0; i < state.callCount && i < kRecMaxCalls; ++i)
+        fprintf(file, "%u %d\n", state.calls[i].event, state.calls[i].elapsed);
+    fclose(file);
     return state.procedureResult;
 }
 #endif
