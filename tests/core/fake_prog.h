@@ -31,9 +31,9 @@ inline std::string& MissingImage() {
 // Image handles the game only stores, never reads.
 inline Image* ImageFor(const std::string& name) {
     static char storage[3];
-    if (name == "tiles.bmp") return reinterpret_cast<Image*>(&storage[0]);
-    if (name == "sprites.bmp") return reinterpret_cast<Image*>(&storage[1]);
-    if (name == "text.bmp") return reinterpret_cast<Image*>(&storage[2]);
+    const char* names[3] = {"tiles.bmp", "sprites.bmp", "text.bmp"};
+    for (int i = 0; i < 3; ++i)
+        if (name == names[i]) return reinterpret_cast<Image*>(&storage[i]);
     return nullptr;
 }
 
@@ -51,12 +51,6 @@ inline int Report(const char* text) {
     Reports().push_back(text);
     return 1;
 }
-inline int Always1Map(TileMap*) { return 1; }
-inline int Always1Sprite(Sprite*) { return 1; }
-inline int Render() {
-    Calls().push_back("RenderFrame");
-    return 1;
-}
 
 // A record as the engine fills it before calling VProgInterface.
 inline Prog MakeProg() {
@@ -67,11 +61,11 @@ inline Prog MakeProg() {
     Prog prog{};
     prog.event = 2003;
     prog.SetDisplayMode = SetDisplayMode;
-    prog.DrawTileMap = Always1Map;
     prog.AddImage = AddImage;
-    prog.DrawSprite = Always1Sprite;
     prog.Report = Report;
-    prog.RenderFrame = Render;
+    prog.DrawTileMap = [](TileMap*) { return 1; };
+    prog.DrawSprite = [](Sprite*) { return 1; };
+    prog.RenderFrame = [] { return 1; };
     return prog;
 }
 

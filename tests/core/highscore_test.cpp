@@ -10,128 +10,82 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/core/fake_prog.h"
+
 namespace {
 
-struct HighScoreFixture : ::testing::Test {
-    std::string oldDir, dir;
+using Strings = std::vector<std::string>;
 
+struct HighScoreFixture : ::testing::Test {
+    fake::TempDir dir;
     void SetUp() override {
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldDir = cwd;
-        char pattern[] = "/tmp/highscore_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ASSERT_EQ(chdir(dir.c_str()), 0);
+        ASSERT_FALSE(dir.path.empty());
         highScore = 0;
     }
     void TearDown() override {
-        chmod(dir.c_str(), 0700);
-        ASSERT_EQ(chdir(oldDir.c_str()), 0);
-        std::string command = "rm -rf '" + dir + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        chmod(dir.path.c_str(), 0700);
         highScore = 0;
     }
     static void Put(const std::string& text) { std::ofstream(HIGH_SCORE_FILE, std::ios::binary) << text; }
     static std::string Get() {
-        std::ifstream in(HIGH_SCORE_FILE, std::ios::binary);
         std::ostringstream out;
-        out << in.rdbuf();
+        out << std::ifstream(HIGH_SCORE_FILE, std::ios::binary).rdbuf();
         return out.str();
     }
     // Names in the folder, to see that no temporary file is left behind.
-    std::vector<std::string> Entries() {
-        std::vector<std::string> names;
+    static Strings Entries() {
+        Strings names;
         DIR* d = opendir(".");
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
         closedir(d);
         return names;
     }
 };
 
-TEST_F(HighScoreFixture, LeadingZeroReadsAsOctal) {
-    Put("010");
-    EXPECT_EQ(ReadHighScore(), 1);
-    EXPECT_EQ(highScore, 8);
+TEST_F(HighScoreFixture, ReadsWithPercentI) {
+    struct Case {
+        const char* content;  // null: no file
+        int32_t before, result, after;
+    };
+    const Case cases[] = {
+        {"010", 0, 1, 8},      {"0x1F", 0, 1, 31},  {"  \n-42 and more", 0, 1, -42},
+        {"", 0, 0, 0},         {" \n\t ", 5, 0, 5},  // blank: meets the end before a number
+        {"kestra", 77, 1, 77},                       // not a number: scanned, but nothing converted
+        {nullptr, 12, 0, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content ? c.content : "(no file)");
+        std::remove(HIGH_SCORE_FILE);
+        if (c.content) Put(c.content);
+        highScore = c.before;
+        EXPECT_EQ(ReadHighScore(), c.result);
+        EXPECT_EQ(highScore, c.after);
+    }
 }
 
-TEST_F(HighScoreFixture, HexadecimalReads) {
-    Put("0x1F");
-    EXPECT_EQ(ReadHighScore(), 1);
-    EXPECT_EQ(highScore, 31);
-}
-
-TEST_F(HighScoreFixture, NegativeNumberAndSurroundingTextIgnored) {
-    Put("  \n-42 and more");
-    EXPECT_EQ(ReadHighScore(), 1);
-    EXPECT_EQ(highScore, -42);
-}
-
-TEST_F(HighScoreFixture, EmptyFileLeavesZeroAndFails) {
-    Put("");
-    EXPECT_EQ(ReadHighScore(), 0);
-    EXPECT_EQ(highScore, 0);
-}
-
-TEST_F(HighScoreFixture, BlankFileMeetsEndAndFails) {
-    highScore = 5;
-    Put(" \n\t ");
-    EXPECT_EQ(ReadHighScore(), 0);
-    EXPECT_EQ(highScore, 5);
-}
-
-TEST_F(HighScoreFixture, GarbageSucceedsButLeavesValue) {
-    highScore = 77;
-    Put("kestra");
-    EXPECT_EQ(ReadHighScore(), 1);
-    EXPECT_EQ(highScore, 77);
-}
-
-TEST_F(HighScoreFixture, MissingFileLeavesValueAndFails) {
-    highScore = 12;
-    EXPECT_EQ(ReadHighScore(), 0);
-    EXPECT_EQ(highScore, 12);
-}
-
-TEST_F(HighScoreFixture, WritesExactlyTheDigits) {
-    highScore = 350;
-    EXPECT_EQ(WriteHighScore(), 1);
-    EXPECT_EQ(Get(), "350");
-    highScore = -7;
-    EXPECT_EQ(WriteHighScore(), 1);
-    EXPECT_EQ(Get(), "-7");
-    highScore = 0;
-    EXPECT_EQ(WriteHighScore(), 1);
-    EXPECT_EQ(Get(), "0");
-    EXPECT_EQ(Entries(), (std::vector<std::string>{HIGH_SCORE_FILE}));
-}
-
-TEST_F(HighScoreFixture, ShorterNumberReplacesLongerOne) {
+TEST_F(HighScoreFixture, WritesExactlyTheDigitsAndReadsThemBack) {
     Put("123456");
-    highScore = 9;
-    EXPECT_EQ(WriteHighScore(), 1);
-    EXPECT_EQ(Get(), "9");
-}
-
-TEST_F(HighScoreFixture, WrittenValuesReadBackTheSame) {
-    for (int32_t value : {8, 10, 31, 2147483647, -2147483647 - 1}) {
+    const std::pair<int32_t, const char*> cases[] = {
+        {350, "350"}, {-7, "-7"}, {0, "0"}, {8, "8"}, {2147483647, "2147483647"}, {-2147483647 - 1, "-2147483648"}};
+    for (auto [value, text] : cases) {
         highScore = value;
-        ASSERT_EQ(WriteHighScore(), 1);
+        EXPECT_EQ(WriteHighScore(), 1);
+        EXPECT_EQ(Get(), text);
         highScore = 1;
         EXPECT_EQ(ReadHighScore(), 1);
         EXPECT_EQ(highScore, value);
     }
+    EXPECT_EQ(Entries(), Strings{HIGH_SCORE_FILE});
 }
 
+// The file is written through a temporary file, which must not keep its
+// private permissions once renamed.
 TEST_F(HighScoreFixture, NewFileGetsTheUsualPermissions) {
     mode_t old = umask(022);
     highScore = 1;
@@ -158,7 +112,7 @@ TEST_F(HighScoreFixture, FailedWriteKeepsOldFile) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(Get(), "120");
-    EXPECT_EQ(Entries(), (std::vector<std::string>{HIGH_SCORE_FILE}));
+    EXPECT_EQ(Entries(), Strings{HIGH_SCORE_FILE});
     EXPECT_EQ(highScore, 350) << "the number in memory stays";
 }
 
@@ -168,14 +122,12 @@ TEST_F(HighScoreFixture, FailedReplacementLeavesNoTemporaryFile) {
     std::ofstream(HIGH_SCORE_FILE "/keep") << "x";
     highScore = 5;
     EXPECT_EQ(WriteHighScore(), 0);
-    EXPECT_EQ(Entries(), (std::vector<std::string>{HIGH_SCORE_FILE}));
-    struct stat st;
-    ASSERT_EQ(stat(HIGH_SCORE_FILE "/keep", &st), 0);
+    EXPECT_EQ(Entries(), Strings{HIGH_SCORE_FILE});
 }
 
 TEST_F(HighScoreFixture, ReadOnlyFolderKeepsOldFile) {
     Put("120");
-    ASSERT_EQ(chmod(dir.c_str(), 0500), 0);
+    ASSERT_EQ(chmod(dir.path.c_str(), 0500), 0);
     if (access(".", W_OK) == 0) GTEST_SKIP() << "this user can write to a read-only folder";
     highScore = 350;
     EXPECT_EQ(WriteHighScore(), 0);

@@ -11,9 +11,11 @@
 
 namespace {
 
+using Links = std::vector<SpriteLink*>;
+
 struct LayerFixture : ::testing::Test {
     Layer layer;
-    std::vector<SpriteLink*> made;
+    Links made;
     void SetUp() override { ConstructLayer(&layer); }
     void TearDown() override {
         for (SpriteLink* l : made) GameFree(l);
@@ -24,9 +26,9 @@ struct LayerFixture : ::testing::Test {
         made.push_back(l);
         return l;
     }
-    // Depths from drawFirst to oldest, checking both directions agree.
-    std::vector<SpriteLink*> Order() {
-        std::vector<SpriteLink*> forward, backward;
+    // Links from drawFirst to oldest, checking that both directions agree.
+    Links Order() {
+        Links forward, backward;
         for (SpriteLink* l = layer.drawFirst; l; l = l->older) forward.push_back(l);
         for (SpriteLink* l = layer.oldest; l; l = l->newer) backward.insert(backward.begin(), l);
         EXPECT_EQ(forward, backward);
@@ -34,107 +36,58 @@ struct LayerFixture : ::testing::Test {
     }
 };
 
-TEST_F(LayerFixture, AddLinkOnEmptyLayerIsBothEnds) {
+TEST_F(LayerFixture, AddLinkAndUnlinkAtEachEnd) {
     SpriteLink* a = Add(0);
-    EXPECT_EQ(layer.drawFirst, a);
-    EXPECT_EQ(layer.oldest, a);
+    EXPECT_EQ(Order(), Links{a});
     EXPECT_EQ(a->layer, &layer);
-    EXPECT_EQ(a->depth, 0);
     EXPECT_EQ(a->object, nullptr);
-}
-
-TEST_F(LayerFixture, ObjectsAddedABCAreDrawnCBA) {
-    SpriteLink* a = Add(0);
     SpriteLink* b = Add(0);
     SpriteLink* c = Add(0);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{c, b, a}));
-}
-
-TEST_F(LayerFixture, UnlinkAtEachEnd) {
-    SpriteLink* a = Add(0);
-    SpriteLink* b = Add(0);
-    SpriteLink* c = Add(0);
-    Unlink(c);  // drawFirst
-    EXPECT_EQ(layer.drawFirst, b);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{b, a}));
-    Unlink(a);  // oldest
-    EXPECT_EQ(layer.oldest, b);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{b}));
-    Unlink(b);  // only link
+    SpriteLink* d = Add(0);
+    EXPECT_EQ(Order(), (Links{d, c, b, a})) << "added A, B, C, D: drawn D, C, B, A";
+    Unlink(c);
+    EXPECT_EQ(Order(), (Links{d, b, a}));
+    Unlink(d);
+    EXPECT_EQ(Order(), (Links{b, a}));
+    Unlink(a);
+    EXPECT_EQ(Order(), Links{b});
+    Unlink(b);
     EXPECT_EQ(layer.drawFirst, nullptr);
     EXPECT_EQ(layer.oldest, nullptr);
-}
-
-TEST_F(LayerFixture, UnlinkInTheMiddleJoinsNeighbours) {
-    SpriteLink* a = Add(0);
-    SpriteLink* b = Add(0);
-    SpriteLink* c = Add(0);
-    Unlink(b);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{c, a}));
-}
-
-// Builds the list 0, 1, 3, 3, 5 from drawFirst to oldest.
-struct DepthList : LayerFixture {
-    SpriteLink *d0, *d1, *d3a, *d3b, *d5;
-    void SetUp() override {
-        LayerFixture::SetUp();
-        d5 = Add(5);
-        d3b = Add(3);
-        d3a = Add(3);
-        d1 = Add(1);
-        d0 = Add(0);
-        ASSERT_EQ(Order(), (std::vector<SpriteLink*>{d0, d1, d3a, d3b, d5}));
-    }
-};
-
-TEST_F(DepthList, RaisedToThreeLandsBeforeTheFirstThree) {
-    EXPECT_EQ(SetDepth(d0, 3), 3);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{d1, d0, d3a, d3b, d5}));
-    EXPECT_EQ(layer.drawFirst, d1);
-}
-
-TEST_F(DepthList, FiveLoweredToThreeStaysAfterTheSecondThree) {
-    EXPECT_EQ(SetDepth(d5, 3), 3);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{d0, d1, d3a, d3b, d5}));
-    EXPECT_EQ(GetDepth(d5), 3);
-}
-
-TEST_F(DepthList, OneRaisedToNineBecomesOldest) {
-    SetDepth(d1, 9);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{d0, d3a, d3b, d5, d1}));
-    EXPECT_EQ(layer.oldest, d1);
-}
-
-TEST_F(DepthList, FiveLoweredToMinusOneBecomesDrawFirst) {
-    SetDepth(d5, -1);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{d5, d0, d1, d3a, d3b}));
-    EXPECT_EQ(layer.drawFirst, d5);
-    EXPECT_EQ(layer.oldest, d3b);
-}
-
-TEST_F(DepthList, SameDepthChangesNothing) {
-    EXPECT_EQ(SetDepth(d3a, 3), 3);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{d0, d1, d3a, d3b, d5}));
-}
-
-TEST_F(DepthList, RaisedToNeighboursDepthStays) {
-    SetDepth(d1, 3);  // older neighbour already has 3
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{d0, d1, d3a, d3b, d5}));
-    SetDepth(d3a, 0);  // newer neighbour (d1) now has 3 > 0: moves
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{d0, d3a, d1, d3b, d5}));
 }
 
 TEST_F(LayerFixture, NewLinkIsDrawnBeneathOlderLinksOfSameDepth) {
     SpriteLink* a = Add(2);
     SpriteLink* b = Add(2);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{b, a}));
+    EXPECT_EQ(Order(), (Links{b, a}));
 }
 
-TEST_F(LayerFixture, AddLinkOutOfMemoryChangesNothing) {
-    SpriteLink* a = Add(0);
-    GameAllocFailAt(1);
-    EXPECT_EQ(AddLink(&layer, 0, 0), nullptr);
-    EXPECT_EQ(Order(), (std::vector<SpriteLink*>{a}));
+// The list 0, 1, 3, 3, 5 from drawFirst to oldest, one change at a time.
+TEST_F(LayerFixture, SetDepthInTheList01335) {
+    struct Case {
+        int link, depth;
+        std::vector<int> order;  // indices into {0, 1, 3a, 3b, 5} afterwards
+    };
+    const Case cases[] = {
+        {0, 3, {1, 0, 2, 3, 4}},   // raised to 3: before the first 3
+        {4, 3, {0, 1, 2, 3, 4}},   // lowered to 3: after the second 3, where it was
+        {1, 9, {0, 2, 3, 4, 1}},   // becomes oldest
+        {4, -1, {4, 0, 1, 2, 3}},  // becomes drawFirst
+        {2, 3, {0, 1, 2, 3, 4}},   // same depth
+        {1, 3, {0, 1, 2, 3, 4}},   // raised to the older neighbour's depth
+        {1, 0, {0, 1, 2, 3, 4}},   // lowered to the newer neighbour's depth
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "link " << c.link << " to depth " << c.depth);
+        Links links;
+        for (int depth : {5, 3, 3, 1, 0}) links.insert(links.begin(), Add(depth));
+        EXPECT_EQ(SetDepth(links[c.link], c.depth), c.depth);
+        EXPECT_EQ(GetDepth(links[c.link]), c.depth);
+        Links expected;
+        for (int i : c.order) expected.push_back(links[i]);
+        EXPECT_EQ(Order(), expected);
+        for (SpriteLink* l : links) Unlink(l);
+    }
 }
 
 TEST(Layers, ThreeAddLayerCallsChainBothWays) {
@@ -143,67 +96,50 @@ TEST(Layers, ThreeAddLayerCallsChainBothWays) {
     Layer* b = AddLayer(&prog);
     Layer* c = AddLayer(&prog);
     ASSERT_TRUE(a && b && c);
-    EXPECT_EQ(prog.layers, a);
-    EXPECT_EQ(a->next, b);
-    EXPECT_EQ(b->next, c);
-    EXPECT_EQ(c->next, nullptr);
-    EXPECT_EQ(c->prev, b);
-    EXPECT_EQ(b->prev, a);
-    EXPECT_EQ(a->prev, nullptr);
-    EXPECT_EQ(b->map, nullptr);
-    GameFree(a);
-    GameFree(b);
-    GameFree(c);
+    EXPECT_EQ((std::vector<void*>{prog.layers, a->prev, a->next, b->prev, b->next, c->prev, c->next, b->map}),
+              (std::vector<void*>{a, nullptr, b, a, c, b, nullptr, nullptr}));
+    for (Layer* l : {a, b, c}) GameFree(l);
 }
 
-TEST(Layers, AddLayerOutOfMemoryLeavesChain) {
+TEST_F(LayerFixture, FailedAllocationsLeaveEverythingAsItWas) {
+    SpriteLink* a = Add(0);
+    GameAllocFailAt(1);
+    EXPECT_EQ(AddLink(&layer, 0, 0), nullptr);
+    EXPECT_EQ(Order(), Links{a});
+
     Prog prog = {};
-    Layer* a = AddLayer(&prog);
+    Layer* first = AddLayer(&prog);
     GameAllocFailAt(1);
     EXPECT_EQ(AddLayer(&prog), nullptr);
-    EXPECT_EQ(a->next, nullptr);
-    GameFree(a);
-}
+    EXPECT_EQ(first->next, nullptr);
+    GameFree(first);
 
-TEST(TileMaps, ElevenByNineWithImage) {
-    Image* image = reinterpret_cast<Image*>(0x1234);
-    TileMap map;
-    EXPECT_EQ(ConstructTileMap(&map, 11, 9, image, MAP_VISIBLE, -3, -4, 11, 9, 128, 128, 7), &map);
-    ASSERT_NE(map.tiles, nullptr);
-    for (int i = 0; i < 99; ++i) {
-        EXPECT_EQ(map.tiles[i].image, image);
-        EXPECT_EQ(map.tiles[i].col, 0);
-        EXPECT_EQ(map.tiles[i].row, 0);
-    }
-    EXPECT_EQ(map.state, MAP_VISIBLE);
-    EXPECT_EQ(map.scrollX, -3);
-    EXPECT_EQ(map.scrollY, -4);
-    EXPECT_EQ(map.tileW, 128u);
-    EXPECT_EQ(map.userWord, 7u);
-    GameFree(map.tiles);
-}
-
-TEST(TileMaps, WithoutImageEveryTileIsZero) {
-    TileMap map;
-    ConstructTileMap(&map, 11, 9, nullptr, 0, 0, 0, 11, 9, 128, 128, 0);
-    ASSERT_NE(map.tiles, nullptr);
-    for (int i = 0; i < 99; ++i) {
-        EXPECT_EQ(map.tiles[i].image, nullptr);
-        EXPECT_EQ(map.tiles[i].col | map.tiles[i].row, 0);
-    }
-    GameFree(map.tiles);
-}
-
-TEST(TileMaps, FailedTileArrayStillReturnsMap) {
     TileMap map;
     GameAllocFailAt(1);
     EXPECT_EQ(ConstructTileMap(&map, 11, 9, nullptr, 0, 0, 0, 11, 9, 128, 128, 0), &map);
     EXPECT_EQ(map.tiles, nullptr);
     EXPECT_EQ(map.cols, 11);
+    GameAllocFailAt(1);
+    EXPECT_EQ(AllocateTiles(&map), 4100);
     EXPECT_EQ(AllocateTiles(&map), 1);
     GameFree(map.tiles);
-    GameAllocFailAt(1);
-    EXPECT_EQ(AllocateTiles(&map), ERR_OUT_OF_MEMORY);
+}
+
+TEST(TileMaps, NinetyNineTilesWithAndWithoutImage) {
+    for (Image* image : {reinterpret_cast<Image*>(0x1234), static_cast<Image*>(nullptr)}) {
+        SCOPED_TRACE(image ? "with image" : "without image");
+        TileMap map;
+        EXPECT_EQ(ConstructTileMap(&map, 11, 9, image, MAP_VISIBLE, -3, -4, 10, 8, 128, 64, 7), &map);
+        ASSERT_NE(map.tiles, nullptr);
+        for (int i = 0; i < 99; ++i) {
+            EXPECT_EQ(map.tiles[i].image, image);
+            EXPECT_EQ(map.tiles[i].col | map.tiles[i].row, 0);
+        }
+        EXPECT_EQ((std::vector<int64_t>{map.cols, map.rows, map.state, map.scrollX, map.scrollY, map.spanCols,
+                                        map.spanRows, map.tileW, map.tileH, map.userWord}),
+                  (std::vector<int64_t>{11, 9, MAP_VISIBLE, -3, -4, 10, 8, 128, 64, 7}));
+        GameFree(map.tiles);
+    }
 }
 
 TEST(Sprites, ConstructorClearsHeaderAndSetsInitialState) {
@@ -213,33 +149,7 @@ TEST(Sprites, ConstructorClearsHeaderAndSetsInitialState) {
     EXPECT_EQ(s.srcX | s.srcY | s.srcW | s.srcH | s.x | s.y, 0);
     EXPECT_EQ(s.w | s.h, 0u);
     EXPECT_EQ(s.image, nullptr);
-    EXPECT_EQ(s.state, STATE_INITIAL);
-    EXPECT_EQ(STATE_INITIAL, 6000);
-}
-
-TEST(Alloc, FailAtNthCallAndCountsLive) {
-    long live = GameAllocLive();
-    GameAllocFailAt(3);
-    void* a = GameAlloc(8);
-    void* b = GameAlloc(8);
-    void* c = GameAlloc(8);
-    void* d = GameAlloc(8);
-    EXPECT_NE(a, nullptr);
-    EXPECT_NE(b, nullptr);
-    EXPECT_EQ(c, nullptr);
-    EXPECT_NE(d, nullptr);
-    EXPECT_EQ(GameAllocLive(), live + 3);
-    GameFree(a);
-    GameFree(b);
-    GameFree(d);
-    EXPECT_EQ(GameAllocLive(), live);
-    GameAllocFailAt(2, true);
-    void* e = GameAlloc(8);
-    EXPECT_NE(e, nullptr);
-    EXPECT_EQ(GameAlloc(8), nullptr);
-    EXPECT_EQ(GameAlloc(8), nullptr);
-    GameAllocFailAt(0);
-    GameFree(e);
+    EXPECT_EQ(s.state, 6000);
 }
 
 }  // namespace

@@ -14,10 +14,13 @@ namespace {
 
 Image* const kFont = reinterpret_cast<Image*>(0x7e57);
 
+struct At {
+    int32_t x, y, srcX, srcY;
+};
+
 struct TextFixture : ::testing::Test {
     Layer layer;
-    TextBlock block;
-    bool made = false;
+    TextBlock block{};
     long liveBefore = 0;
 
     void SetUp() override {
@@ -28,19 +31,12 @@ struct TextFixture : ::testing::Test {
     }
     void TearDown() override {
         GameAllocFailAt(0);
-        if (made) {
-            DestroyGlyphs(&block);
-            GameFree(block.text);
-        }
+        DestroyGlyphs(&block);
+        GameFree(block.text);
         EXPECT_EQ(layer.drawFirst, nullptr);
-        EXPECT_EQ(layer.oldest, nullptr);
         EXPECT_EQ(GameAllocLive(), liveBefore) << "the block leaked or freed too much";
         MainLayer = nullptr;
         TextImage = nullptr;
-    }
-    void Make(int32_t x, int32_t y, const char* text) {
-        ConstructTextBlock(&block, x, y, text);
-        made = true;
     }
     // Objects of the draw list from drawFirst to oldest.
     std::vector<void*> DrawList() {
@@ -50,204 +46,123 @@ struct TextFixture : ::testing::Test {
     }
 };
 
-void ExpectGlyph(const Glyph* g, int32_t x, int32_t y, int32_t srcX, int32_t srcY) {
+void ExpectGlyph(const Glyph* g, At at) {
     ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->sprite.x, x);
-    EXPECT_EQ(g->sprite.y, y);
-    EXPECT_EQ(g->sprite.srcX, srcX);
-    EXPECT_EQ(g->sprite.srcY, srcY);
-    EXPECT_EQ(g->sprite.srcW, 6);
-    EXPECT_EQ(g->sprite.srcH, 8);
-    EXPECT_EQ(g->sprite.w, 6u);
-    EXPECT_EQ(g->sprite.h, 8u);
-    EXPECT_EQ(g->sprite.state, 0);
-    EXPECT_EQ(g->sprite.image, kFont);
+    const Sprite& s = g->sprite;
+    EXPECT_EQ((std::vector<int64_t>{s.x, s.y, s.srcX, s.srcY, s.srcW, s.srcH, s.w, s.h, s.state}),
+              (std::vector<int64_t>{at.x, at.y, at.srcX, at.srcY, 6, 8, 6, 8, 0}));
+    EXPECT_EQ(s.image, kFont);
     ASSERT_NE(g->link, nullptr);
     EXPECT_EQ(g->link->object, g);
     EXPECT_EQ(g->link->layer, MainLayer);
 }
 
-TEST_F(TextFixture, TwoCharactersSideBySide) {
-    Make(10, 20, "AB");
-    ASSERT_EQ(block.length, 2);
-    EXPECT_STREQ(block.text, "AB");
-    EXPECT_EQ(block.x, 10);
-    EXPECT_EQ(block.y, 20);
-    ExpectGlyph(block.glyphs[0], 10, 20, 90, 16);
-    ExpectGlyph(block.glyphs[1], 16, 20, 96, 16);
-    EXPECT_EQ(block.width, 0);
-    EXPECT_EQ(block.height, 0);
-    // Chained in character order.
-    EXPECT_EQ(block.glyphs[0]->prev, nullptr);
-    EXPECT_EQ(block.glyphs[0]->next, block.glyphs[1]);
-    EXPECT_EQ(block.glyphs[1]->prev, block.glyphs[0]);
-    EXPECT_EQ(block.glyphs[1]->next, nullptr);
-    // The newer glyph enters at drawFirst.
-    EXPECT_EQ(DrawList(), (std::vector<void*>{block.glyphs[1], block.glyphs[0]}));
-}
-
-TEST_F(TextFixture, LineBreakHasItsOwnGlyph) {
-    Make(0, 0, "A\nB");
-    ASSERT_EQ(block.length, 3);
-    ExpectGlyph(block.glyphs[0], 0, 0, 90, 16);
-    ExpectGlyph(block.glyphs[1], 6, 0, 60, 0);
-    ExpectGlyph(block.glyphs[2], 0, 8, 96, 16);
-    EXPECT_EQ(block.width, 6);
-    EXPECT_EQ(block.height, 8);
-}
-
-TEST_F(TextFixture, SpaceUsesColumnSevenRowOne) {
-    Make(0, 0, " ");
-    ExpectGlyph(block.glyphs[0], 0, 0, 42, 8);
-}
-
-TEST_F(TextFixture, EmptyStringMakesNoGlyphs) {
-    Make(5, 5, "");
-    EXPECT_EQ(block.length, 0);
-    ASSERT_NE(block.text, nullptr);
-    EXPECT_STREQ(block.text, "");
-    EXPECT_EQ(block.width, 0);
-    EXPECT_EQ(block.height, 0);
-    EXPECT_EQ(layer.drawFirst, nullptr);
-}
-
-TEST_F(TextFixture, TwoLineBreaksLeaveAnEmptyLine) {
-    Make(0, 0, "AB\n\nC");
-    ASSERT_EQ(block.length, 5);
-    ExpectGlyph(block.glyphs[2], 12, 0, 60, 0);    // first break after "AB"
-    ExpectGlyph(block.glyphs[3], 0, 8, 60, 0);     // the empty line's break
-    ExpectGlyph(block.glyphs[4], 0, 16, 102, 16);  // 'C' (67) two lines down
-    EXPECT_EQ(block.width, 12);
-    EXPECT_EQ(block.height, 16);
-}
-
-TEST_F(TextFixture, WidthCountsOnlyLinesEndedByABreak) {
-    Make(0, 0, "AB\nCDEFG");
-    EXPECT_EQ(block.width, 12);
-    EXPECT_EQ(block.height, 8);
-}
-
-TEST_F(TextFixture, CodeAboveOneTwentySevenIsTakenAsSigned) {
-    Make(0, 0, "\xC8");  // -56: column -6 of row -2, both truncated towards zero
-    ExpectGlyph(block.glyphs[0], 0, 0, -36, -16);
-}
-
-TEST_F(TextFixture, SetTextSameStringMakesNewGlyphsInSamePlaces) {
-    Make(3, 4, "Hi\nyo");
-    std::vector<Sprite> sprites;
-    for (int i = 0; i < block.length; ++i) {
-        sprites.push_back(block.glyphs[i]->sprite);
-        block.glyphs[i]->sprite.state = 99;  // marks the old records
+// Every glyph is checked, and they are chained in character order with the
+// newest at drawFirst.
+void ExpectLayout(TextFixture& t, const std::vector<At>& glyphs, int32_t width, int32_t height) {
+    const TextBlock& b = t.block;
+    ASSERT_EQ(b.length, (int32_t)glyphs.size());
+    std::vector<void*> drawn;
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "glyph " << i);
+        ExpectGlyph(b.glyphs[i], glyphs[i]);
+        EXPECT_EQ(b.glyphs[i]->prev, i ? b.glyphs[i - 1] : nullptr);
+        EXPECT_EQ(b.glyphs[i]->next, i + 1 < glyphs.size() ? b.glyphs[i + 1] : nullptr);
+        drawn.insert(drawn.begin(), b.glyphs[i]);
     }
-    long calls = GameAllocCalls();
-    long live = GameAllocLive();
-    SetText(&block, "Hi\nyo");
-    EXPECT_EQ(GameAllocCalls() - calls, 1 + 1 + 2 * 5) << "text, array, and a glyph and a link per character";
-    EXPECT_EQ(GameAllocLive(), live) << "the old glyphs, links, array and text were freed";
-    ASSERT_EQ(block.length, 5);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(block.glyphs[i]->sprite.state, 0) << "a new glyph was constructed";
-        EXPECT_EQ(block.glyphs[i]->sprite.x, sprites[i].x);
-        EXPECT_EQ(block.glyphs[i]->sprite.y, sprites[i].y);
-        EXPECT_EQ(block.glyphs[i]->sprite.srcX, sprites[i].srcX);
-        EXPECT_EQ(block.glyphs[i]->sprite.srcY, sprites[i].srcY);
+    EXPECT_EQ(t.DrawList(), drawn);
+    EXPECT_EQ(b.width, width);
+    EXPECT_EQ(b.height, height);
+}
+
+TEST_F(TextFixture, Layouts) {
+    struct Case {
+        const char* text;
+        int32_t x, y;
+        std::vector<At> glyphs;
+        int32_t width, height;
+    };
+    const Case cases[] = {
+        {"AB", 10, 20, {{10, 20, 90, 16}, {16, 20, 96, 16}}, 0, 0},
+        {"A\nB", 0, 0, {{0, 0, 90, 16}, {6, 0, 60, 0}, {0, 8, 96, 16}}, 6, 8},
+        {" ", 0, 0, {{0, 0, 42, 8}}, 0, 0},
+        {"", 5, 5, {}, 0, 0},
+        // An empty line between two breaks; 'C' (67) two lines down.
+        {"AB\n\nC", 0, 0, {{0, 0, 90, 16}, {6, 0, 96, 16}, {12, 0, 60, 0}, {0, 8, 60, 0}, {0, 16, 102, 16}}, 12, 16},
+        // Characters after the last break count for neither width nor height.
+        {"A\nCDE", 1, 2, {{1, 2, 90, 16}, {7, 2, 60, 0}, {1, 10, 102, 16}, {7, 10, 108, 16}, {13, 10, 114, 16}}, 6, 8},
+        // Code 200 is -56 as a signed char: column -6 of row -2.
+        {"\xC8", 0, 0, {{0, 0, -36, -16}}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ConstructTextBlock(&block, c.x, c.y, c.text);
+        ASSERT_NE(block.text, nullptr);
+        EXPECT_STREQ(block.text, c.text);
+        EXPECT_EQ(block.x, c.x);
+        EXPECT_EQ(block.y, c.y);
+        ExpectLayout(*this, c.glyphs, c.width, c.height);
+        DestroyGlyphs(&block);
+        GameFree(block.text);
     }
-    EXPECT_EQ(DrawList().size(), 5u) << "the old glyphs must have left the draw list";
+    block = TextBlock{};
 }
 
-TEST_F(TextFixture, SetTextReplacesTextKeepsPosition) {
-    Make(7, 9, "old text");
-    SetText(&block, "XY");
-    EXPECT_STREQ(block.text, "XY");
-    ASSERT_EQ(block.length, 2);
-    ExpectGlyph(block.glyphs[0], 7, 9, 78, 24);   // 'X' = 88
-    ExpectGlyph(block.glyphs[1], 13, 9, 84, 24);  // 'Y' = 89
-    EXPECT_EQ(DrawList(), (std::vector<void*>{block.glyphs[1], block.glyphs[0]}));
-}
-
-TEST_F(TextFixture, SetTextDoesNotKeepTheCallersBuffer) {
-    char buffer[] = "ABC";
-    Make(0, 0, "x");
+TEST_F(TextFixture, SetTextRebuildsFromScratchAtTheSamePlace) {
+    ConstructTextBlock(&block, 7, 9, "old text");
+    char buffer[] = "X\nY";
     SetText(&block, buffer);
-    buffer[0] = 'Z';
-    EXPECT_STREQ(block.text, "ABC");
+    buffer[0] = 'Z';  // the caller's buffer is not kept
+    ExpectLayout(*this, {{7, 9, 78, 24}, {13, 9, 60, 0}, {7, 17, 84, 24}}, 6, 8);
+
+    for (int i = 0; i < 3; ++i) block.glyphs[i]->sprite.state = 99;  // marks the old records
+    const long calls = GameAllocCalls(), live = GameAllocLive();
+    SetText(&block, "X\nY");
+    EXPECT_EQ(GameAllocCalls() - calls, 1 + 1 + 2 * 3) << "text, array, and a glyph and a link per character";
+    EXPECT_EQ(GameAllocLive(), live) << "the old glyphs, links, array and text were freed";
+    ExpectLayout(*this, {{7, 9, 78, 24}, {13, 9, 60, 0}, {7, 17, 84, 24}}, 6, 8);
 }
 
-TEST_F(TextFixture, NewGlyphsAreDrawnBeneathOlderObjects) {
-    SpriteLink* older = AddLink(&layer, 0, 0);
-    Make(0, 0, "A");
-    EXPECT_EQ(layer.drawFirst, block.glyphs[0]->link);
-    EXPECT_EQ(layer.oldest, older);
-    Unlink(older);
-    GameFree(older);
-}
-
-// Allocation order of a layout: text copy, array, then glyph and link per character.
-TEST_F(TextFixture, GlyphAllocationFailureLeavesNullEntry) {
-    GameAllocFailAt(5);  // text 1, array 2, glyph A 3, link A 4, glyph B 5
-    Make(0, 0, "ABC");
-    GameAllocFailAt(0);
+// A layout allocates the text copy, the array, then a glyph and a link per
+// character.
+TEST_F(TextFixture, GlyphOrLinkFailureLeavesThatCharacterUndrawn) {
+    GameAllocFailAt(5);  // the glyph of 'B'
+    ConstructTextBlock(&block, 0, 0, "ABC");
     ASSERT_EQ(block.length, 3);
-    ExpectGlyph(block.glyphs[0], 0, 0, 90, 16);
     EXPECT_EQ(block.glyphs[1], nullptr);
-    ExpectGlyph(block.glyphs[2], 12, 0, 102, 16);  // column counting unaffected
+    ExpectGlyph(block.glyphs[2], {12, 0, 102, 16});  // column counting unaffected
     EXPECT_EQ(block.glyphs[0]->next, nullptr);
     EXPECT_EQ(block.glyphs[2]->prev, nullptr) << "the next glyph is built with no previous one";
-    EXPECT_EQ(DrawList().size(), 2u);
-}
+    EXPECT_EQ(DrawList(), (std::vector<void*>{block.glyphs[2], block.glyphs[0]}));
 
-TEST_F(TextFixture, LinkFailureLeavesGlyphUndrawn) {
     GameAllocFailAt(4);  // the link of 'A'
-    Make(0, 0, "AB");
-    GameAllocFailAt(0);
+    SetText(&block, "AB");
     ASSERT_NE(block.glyphs[0], nullptr);
     EXPECT_EQ(block.glyphs[0]->link, nullptr);
     EXPECT_EQ(block.glyphs[0]->next, block.glyphs[1]);
-    ExpectGlyph(block.glyphs[1], 6, 0, 96, 16);
     EXPECT_EQ(DrawList(), (std::vector<void*>{block.glyphs[1]}));
 }
 
-TEST_F(TextFixture, TextCopyFailureShowsNothingUntilNextText) {
+// Without its text copy or its glyph array a block shows nothing until the
+// next text.
+TEST_F(TextFixture, TextOrArrayFailureShowsNothingUntilNextText) {
     GameAllocFailAt(1);
-    Make(0, 0, "AB");
-    GameAllocFailAt(0);
+    ConstructTextBlock(&block, 0, 0, "AB");
     EXPECT_EQ(block.text, nullptr);
     EXPECT_EQ(block.length, 0);
     EXPECT_EQ(block.glyphs, nullptr);
-    EXPECT_EQ(block.width, 0);
     EXPECT_EQ(layer.drawFirst, nullptr);
     SetText(&block, "A\nB");
-    EXPECT_STREQ(block.text, "A\nB");
-    ExpectGlyph(block.glyphs[2], 0, 8, 96, 16);
-    EXPECT_EQ(block.height, 8);
-}
+    ExpectLayout(*this, {{0, 0, 90, 16}, {6, 0, 60, 0}, {0, 8, 96, 16}}, 6, 8);
 
-TEST_F(TextFixture, GlyphArrayFailureShowsNothingUntilNextText) {
-    Make(0, 0, "AB");
-    GameAllocFailAt(2);  // new text copy 1, array 2
-    SetText(&block, "A\nB");
-    GameAllocFailAt(0);
-    EXPECT_STREQ(block.text, "A\nB");
+    GameAllocFailAt(2);
+    SetText(&block, "CD");
+    EXPECT_STREQ(block.text, "CD");
     EXPECT_EQ(block.glyphs, nullptr);
-    EXPECT_EQ(block.width, 0);
-    EXPECT_EQ(block.height, 0);
+    EXPECT_EQ(block.width | block.height, 0);
     EXPECT_EQ(layer.drawFirst, nullptr) << "the old glyphs are gone and no new ones were made";
     SetText(&block, "CD");
-    ExpectGlyph(block.glyphs[1], 6, 0, 108, 16);  // 'D' = 68
-}
-
-TEST_F(TextFixture, EveryFailingAllocationOfARewriteIsSurvived) {
-    Make(0, 0, "start");
-    for (long n = 1; n <= 12; ++n) {
-        GameAllocFailAt(n);
-        SetText(&block, "AB\nC");
-        GameAllocFailAt(0);
-        int drawn = 0;
-        for (int32_t i = 0; block.glyphs && i < block.length; ++i)
-            if (block.glyphs[i] && block.glyphs[i]->link) ++drawn;
-        EXPECT_EQ((int)DrawList().size(), drawn) << "failing allocation " << n;
-        EXPECT_LE(drawn, 4);
-    }
+    ExpectLayout(*this, {{0, 0, 102, 16}, {6, 0, 108, 16}}, 0, 0);
 }
 
 }  // namespace
