@@ -18,39 +18,18 @@ static_assert(offsetof(Ship, sideSpeed) == sizeof(Sprite) && offsetof(Ship, spee
 
 struct EnemyDamage : WorldFixture {};
 
-TEST_F(EnemyDamage, MoreThanLeftReturnsOldAndFloorsAtZero) {
-    Enemy* e = MakeEnemy(100, 100, ENEMY_TRACKER);
-    e->hitPoints = 2;
-    EXPECT_EQ(TakeDamage(e, 3), 2);
-    EXPECT_EQ(e->hitPoints, 0);
-}
-
-TEST_F(EnemyDamage, ThousandOnHeavy) {
+// Returns the hit points held before, floors at 0, and never destroys.
+TEST_F(EnemyDamage, ReturnsOldHitPointsAndFloorsAtZero) {
+    struct Case {
+        int32_t hp, amount, returned, left;
+    } cases[] = {{2, 3, 2, 0}, {15, 1000, 15, 0}, {15, 0, 15, 15}, {15, 1, 15, 14}, {14, 14, 14, 0}, {0, 5, 0, 0}};
     Enemy* e = MakeEnemy(100, 100, ENEMY_HEAVY);
-    ASSERT_EQ(e->hitPoints, 15);
-    EXPECT_EQ(TakeDamage(e, 1000), 15);
-    EXPECT_EQ(e->hitPoints, 0);
-}
-
-TEST_F(EnemyDamage, ZeroChangesNothing) {
-    Enemy* e = MakeEnemy(100, 100, ENEMY_HEAVY);
-    EXPECT_EQ(TakeDamage(e, 0), 15);
-    EXPECT_EQ(e->hitPoints, 15);
-}
-
-TEST_F(EnemyDamage, PartialDamageAndDamageAtZero) {
-    Enemy* e = MakeEnemy(100, 100, ENEMY_HEAVY);
-    EXPECT_EQ(TakeDamage(e, 1), 15);
-    EXPECT_EQ(e->hitPoints, 14);
-    EXPECT_EQ(TakeDamage(e, 14), 14);
-    EXPECT_EQ(e->hitPoints, 0);
-    EXPECT_EQ(TakeDamage(e, 5), 0);  // never below 0
-    EXPECT_EQ(e->hitPoints, 0);
-}
-
-TEST_F(EnemyDamage, NeverDestroysByItself) {
-    Enemy* e = MakeEnemy(100, 100, ENEMY_TRACKER);
-    TakeDamage(e, 1000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.hp << " less " << c.amount);
+        e->hitPoints = c.hp;
+        EXPECT_EQ(TakeDamage(e, c.amount), c.returned);
+        EXPECT_EQ(e->hitPoints, c.left);
+    }
     EXPECT_EQ(EnemyChain.oldest, e);
     EXPECT_TRUE(Drawn(e));
 }

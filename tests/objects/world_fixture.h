@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ostream>
 #include <vector>
 
 #include "prog/core/alloc.h"
@@ -111,49 +112,57 @@ struct WorldFixture : ::testing::Test {
 
 inline char WorldFixture::fakeSheet = 0;
 
-// One spark's four draws (velocity, then offset from the burst point), drawn
-// again while the velocity is (0, 0), as the rules for sparks lay them out.
-struct SparkDraw {
-    int pdx, pdy, ox, oy;
+// A particle as a burst should make it: kind, ring (its stage), centre, velocity.
+struct Particle {
+    int32_t kind, ring, x, y, dx, dy;
+    bool operator==(const Particle& o) const {
+        return kind == o.kind && ring == o.ring && x == o.x && y == o.y && dx == o.dx && dy == o.dy;
+    }
 };
-inline SparkDraw DrawSpark() {
-    SparkDraw d;
-    do {
-        d.pdx = std::rand() % 12 - 6;
-        d.pdy = std::rand() % 12 - 6;
-        d.ox = std::rand() % 12 - 6;
-        d.oy = std::rand() % 12 - 6;
-    } while (d.pdx == 0 && d.pdy == 0);
-    return d;
+inline void PrintTo(const Particle& p, std::ostream* os) {
+    *os << "{kind " << p.kind << " ring " << p.ring << " at " << p.x << "," << p.y << " moving " << p.dx << "," << p.dy
+        << "}";
 }
 
-// Replays the random draws of one spark burst on the process-wide generator
-// and returns how many particles it makes.
-inline int PredictSparkBurst() {
-    int made = 0;
+// The debris chain, oldest first, as particles.
+inline std::vector<Particle> Particles() {
+    std::vector<Particle> out;
+    for (Debris* d = DebrisChain.oldest; d; d = d->next)
+        out.push_back({d->kind, d->stage, d->sprite.x + (int32_t)d->sprite.w / 2,
+                       d->sprite.y + (int32_t)d->sprite.h / 2, d->dx, d->dy});
+    return out;
+}
+
+// Replays a spark burst's draws on the process-wide generator, appending to
+// `out`: per ring the count, then per spark its velocity and its offset,
+// drawn again while the velocity is (0, 0).
+inline void PredictSparkBurst(std::vector<Particle>& out, int x, int y) {
     for (int ring = 1; ring <= 4; ++ring) {
-        int count = (3 + std::rand() % 7) / ring + 1;
+        const int count = (3 + std::rand() % 7) / ring + 1;
         for (int i = 0; i < count; ++i) {
-            DrawSpark();
-            ++made;
+            int pdx, pdy, ox, oy;
+            do {
+                pdx = std::rand() % 12 - 6;
+                pdy = std::rand() % 12 - 6;
+                ox = std::rand() % 12 - 6;
+                oy = std::rand() % 12 - 6;
+            } while (pdx == 0 && pdy == 0);
+            out.push_back({DEBRIS_SPARK, ring, x + ox, y + oy, pdx, pdy});
         }
     }
-    return made;
 }
 
 // The same for a fragment burst carrying velocity (dx, dy).
-inline int PredictFragmentBurst(int dx, int dy) {
-    int made = 0;
+inline void PredictFragmentBurst(std::vector<Particle>& out, int x, int y, int dx, int dy) {
     for (int ring = 1; ring <= 4; ++ring) {
-        int count = (2 + std::rand() % 3) / ring + 1;
+        const int count = (2 + std::rand() % 3) / ring + 1;
         for (int i = 0; i < count; ++i) {
             int pdx, pdy;
             do {
                 pdx = dx - 3 + std::rand() % 6;
                 pdy = dy - 3 + std::rand() % 6;
             } while (pdx == 0 && pdy == 0);
-            ++made;
+            out.push_back({DEBRIS_FRAGMENT, ring, x, y, pdx, pdy});
         }
     }
-    return made;
 }
