@@ -1,10 +1,10 @@
 #include "tests/reliability/run_game.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -21,11 +21,8 @@ std::string ReadFile(const std::string& path) {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
-
-void CopyFile(const std::string& from, const std::string& to) { WriteFile(to, ReadFile(from)); }
 
 TempFolder::TempFolder() {
     char pattern[] = "/tmp/kestra-rel-XXXXXX";
@@ -36,74 +33,42 @@ TempFolder::~TempFolder() {
     if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
 }
 
+void TempFolder::AddDataFiles(const std::string& except) const {
+    for (const char* name : kDataFiles)
+        if (except != name) WriteFile(*this / name, ReadFile(kGameDir + "/" + name));
+}
+
 namespace {
 
 // The integer after "key": in the JSON line, or -1.
 long JsonNumber(const std::string& json, const char* key) {
-    std::string label = std::string("\"") + key + "\": ";
-    size_t at = json.find(label);
-    if (at == std::string::npos) return -1;
-    return std::strtol(json.c_str() + at + label.size(), nullptr, 10);
+    const std::string label = std::string("\"") + key + "\": ";
+    const size_t at = json.find(label);
+    return at == std::string::npos ? -1 : std::strtol(json.c_str() + at + label.size(), nullptr, 10);
 }
 
-// One JSON string literal starting at `at` (its opening quote); moves `at`
-// past it. Only the escapes the runner writes are undone.
-bool JsonText(const std::string& json, size_t* at, std::string* text) {
-    if (*at >= json.size() || json[*at] != '"') return false;
-    text->clear();
-    for (size_t i = *at + 1; i < json.size(); ++i) {
-        char c = json[i];
-        if (c == '"') {
-            *at = i + 1;
-            return true;
-        }
-        if (c == '\\' && i + 1 < json.size()) {
-            char e = json[++i];
-            if (e == 'n')
-                *text += '\n';
-            else if (e == 'r')
-                *text += '\r';
-            else if (e == 't')
-                *text += '\t';
-            else if (e == 'u' && i + 4 < json.size()) {
-                *text += static_cast<char>(std::strtol(json.substr(i + 1, 4).c_str(), nullptr, 16));
-                i += 4;
-            } else
-                *text += e;
-        } else {
-            *text += c;
-        }
-    }
-    return false;
-}
-
+// The ["caption", "text"] pairs of the "boxes" list. No message holds a
+// quote, so the quoted strings there come in caption, text order.
 std::vector<Box> JsonBoxes(const std::string& json) {
     std::vector<Box> boxes;
-    const std::string label = "\"boxes\": [";
-    size_t at = json.find(label);
-    if (at == std::string::npos) return boxes;
-    at += label.size();
-    while (at < json.size() && json[at] == '[') {
-        Box box;
-        ++at;
-        if (!JsonText(json, &at, &box.caption) || json.compare(at, 2, ", ") != 0) break;
-        at += 2;
-        if (!JsonText(json, &at, &box.text) || at >= json.size() || json[at] != ']') break;
-        ++at;
-        boxes.push_back(box);
-        if (json.compare(at, 2, ", ") == 0) at += 2;
-    }
+    const size_t from = json.find("\"boxes\": ["), to = json.find("], \"exit\"");
+    if (from == std::string::npos || to == std::string::npos) return boxes;
+    std::vector<std::string> quoted;
+    for (size_t at = json.find('"', from + 9); at < to; at = json.find('"', json.find('"', at + 1) + 1))
+        quoted.push_back(json.substr(at + 1, json.find('"', at + 1) - at - 1));
+    for (size_t i = 0; i + 1 < quoted.size(); i += 2) boxes.push_back({quoted[i], quoted[i + 1]});
     return boxes;
 }
 
 }  // namespace
 
-RunResult RunIn(const std::string& folder, const std::string& program, const std::string& args,
-                const std::string& env) {
+RunResult RunGame(const std::string& folder, long runMs, const std::string& args, const std::string& engine,
+                  const std::string& env) {
     RunResult r;
-    std::string command = "cd '" + folder + "' && env " + env + " timeout 120 '" + program + "' " + args +
-                          " >run-stdout.txt 2>run-stderr.txt";
-    int raw = std::system(command.c_str());
+    r.runMs = runMs;
+    const std::string command = "cd '" + folder + "' && env " + env + " timeout 300 '" + engine + "' --run-ms " +
+                                std::to_string(runMs) + " " + args + " >run-stdout.txt 2>run-stderr.txt";
+    const int raw = std::system(command.c_str());
     if (WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
     if (WIFSIGNALED(raw)) r.signal = WTERMSIG(raw);
     r.out = ReadFile(folder + "/run-stdout.txt");
@@ -118,10 +83,6 @@ RunResult RunIn(const std::string& folder, const std::string& program, const std
     return r;
 }
 
-RunResult RunGame(const std::string& folder, const std::string& args) {
-    return RunIn(folder, kGameDir + "/engine-headless", args);
-}
-
 bool GameFolderComplete() {
     for (const char* name : kDataFiles)
         if (access((kGameDir + "/" + name).c_str(), R_OK) != 0) return false;
@@ -129,12 +90,17 @@ bool GameFolderComplete() {
            access((kGameDir + "/prog.so").c_str(), R_OK) == 0;
 }
 
-std::string SanitizerReport(const RunResult& run) {
+void ExpectCleanEnd(const RunResult& run) {
+    const std::string err = run.err.substr(0, 3000);
+    EXPECT_EQ(run.signal, 0) << err;
+    EXPECT_EQ(run.status, 0) << err;
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    // The runner closes the window 60 s of virtual time after an unanswered Escape.
+    EXPECT_LT(run.virtualMs, run.runMs + 60000) << "the engine did not end on Escape";
     for (const char* mark : {"runtime error", "Sanitizer", "ERROR: "}) {
-        size_t at = run.err.find(mark);
-        if (at != std::string::npos) return run.err.substr(at > 200 ? at - 200 : 0, 3000);
+        const size_t at = run.err.find(mark);
+        EXPECT_EQ(at, std::string::npos) << run.err.substr(at == std::string::npos || at < 200 ? 0 : at - 200, 3000);
     }
-    return "";
 }
 
 }  // namespace rel

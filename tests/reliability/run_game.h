@@ -1,5 +1,5 @@
 // Whole runs of the built engine-headless in a folder of the test's own, and
-// the pieces of its JSON line that the reliability tests read.
+// the pieces of its JSON result line that the tests read.
 #pragma once
 #include <string>
 #include <vector>
@@ -13,7 +13,6 @@ extern const char* const kDataFiles[4];
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
-void CopyFile(const std::string& from, const std::string& to);
 
 // A fresh folder under /tmp, removed with everything in it at the end.
 struct TempFolder {
@@ -21,6 +20,8 @@ struct TempFolder {
     TempFolder();
     ~TempFolder();
     std::string operator/(const std::string& name) const { return path + "/" + name; }
+    // Copies every data file of the game folder here but `except`.
+    void AddDataFiles(const std::string& except = "") const;
 };
 
 struct Box {
@@ -29,25 +30,24 @@ struct Box {
 };
 
 struct RunResult {
-    int status = -1;  // the program's exit status; -1 when it did not exit normally
+    int status = -1;  // the exit status; -1 when the program did not exit normally
     int signal = 0;   // the signal that ended it, if any
+    long runMs = 0;   // when the runner sent Escape
     std::string out, err;
     long calls = -1, frames = -1, virtualMs = -1, exitCode = -1;
     std::vector<Box> boxes;
 };
 
-// Runs `program args` with `folder` as the working directory, the whole
-// command under a wall-clock limit; `env` (NAME=VALUE ...) is added to the
-// program's environment.
-RunResult RunIn(const std::string& folder, const std::string& program, const std::string& args,
-                const std::string& env = "");
-// The same with the built engine-headless.
-RunResult RunGame(const std::string& folder, const std::string& args);
+// Runs `engine` in `folder` until Escape at virtual time `runMs`, under a
+// wall-clock limit; `env` (NAME=VALUE ...) is added to its environment.
+RunResult RunGame(const std::string& folder, long runMs, const std::string& args = "",
+                  const std::string& engine = kGameDir + "/engine-headless", const std::string& env = "");
 
-// Whether every data file is in the game folder (the tests skip without them).
+// Whether the game folder holds the engine, the module and every data file.
 bool GameFolderComplete();
 
-// The text of a run's sanitizer or runtime-error reports, if any.
-std::string SanitizerReport(const RunResult& run);
+// Expects a run that exited by itself with code 0 soon after Escape, with no
+// sanitizer or runtime-error report.
+void ExpectCleanEnd(const RunResult& run);
 
 }  // namespace rel
