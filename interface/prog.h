@@ -9,7 +9,7 @@
 
 struct ImageSurface;    // engine-owned surface holder of an Image
 struct PixelFormat;     // below
-struct DDSURFACEDESC2;  // surface description (platform)
+struct _DDSURFACEDESC2;  // DDSURFACEDESC2, the surface description (platform)
 struct IDirectDrawSurface4;
 struct HWND__;
 
@@ -52,7 +52,7 @@ typedef int (*ReportFn)(const char* text);
 typedef int (*FillSurfaceFn)(int red, int green, int blue, ImageSurface* holder, PixelFormat* format);
 typedef int (*LockSurfaceFn)(ImageSurface* holder);
 typedef int (*UnlockSurfaceFn)(ImageSurface* holder);
-typedef int (*PutPixelFn)(int column, int row, int red, int green, int blue, DDSURFACEDESC2* locked,
+typedef int (*PutPixelFn)(int column, int row, int red, int green, int blue, _DDSURFACEDESC2* locked,
                           PixelFormat* format);
 typedef int (*GetPixelFormatFn)(IDirectDrawSurface4* surface, PixelFormat* format);
 typedef int (*RenderFrameFn)();

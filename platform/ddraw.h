@@ -103,7 +103,7 @@ struct DDSCAPS2 {
 };
 
 // 124 bytes where pointers are 32 bits; here dwSize is sizeof(DDSURFACEDESC2).
-struct DDSURFACEDESC2 {
+typedef struct _DDSURFACEDESC2 {
     DWORD dwSize;
     DWORD dwFlags;
     DWORD dwHeight;
@@ -121,7 +121,7 @@ struct DDSURFACEDESC2 {
     DDPIXELFORMAT ddpfPixelFormat;
     DDSCAPS2 ddsCaps;
     DWORD dwTextureStage;
-};
+} DDSURFACEDESC2;
 
 struct DDBLTFX {
     DWORD dwSize;

@@ -15,17 +15,24 @@
 
 namespace {
 
+// The running program's path, or empty when it cannot be read.
+const std::string& ProgramPath() {
+    static const std::string path = [] {
+        char buffer[4096];
+        ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        return std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+    }();
+    return path;
+}
+
+// The running program's folder; never the current directory, even when the
+// program's path cannot be read.
 const std::string& ProgramDir() {
     static const std::string dir = [] {
-        char path[4096];
-        ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-        if (length <= 0) return std::string("/nonexistent");  // never fall back to the current directory
-        path[length] = '\0';
-        char* slash = std::strrchr(path, '/');
-        if (!slash) return std::string("/nonexistent");
-        if (slash == path) return std::string("/");
-        *slash = '\0';
-        return std::string(path);
+        const std::string& program = ProgramPath();
+        size_t slash = program.rfind('/');
+        if (slash == std::string::npos) return std::string("/nonexistent");
+        return slash == 0 ? std::string("/") : program.substr(0, slash);
     }();
     return dir;
 }
@@ -106,6 +113,20 @@ HMODULE GetModuleHandleA(LPCSTR moduleName) {
     }
     std::string path = ModulePath(moduleName);
     return static_cast<HMODULE>(dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD));
+}
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+    if (module || !fileName || size == 0) return 0;
+    const std::string& program = ProgramPath();
+    size_t slash = program.rfind('/');
+    if (slash == std::string::npos) return 0;
+    std::string dir = PlatformModuleDir();
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    std::string path = dir + program.substr(slash + 1);
+    size_t copied = path.size() < size ? path.size() : size - 1;
+    std::memcpy(fileName, path.data(), copied);
+    fileName[copied] = '\0';
+    return path.size() < size ? static_cast<DWORD>(path.size()) : size;
 }
 
 void OutputDebugStringA(LPCSTR text) {

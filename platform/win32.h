@@ -173,6 +173,9 @@ BOOL DeleteObject(HGDIOBJ object);
 HMODULE LoadLibraryA(LPCSTR fileName);
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
 HMODULE GetModuleHandleA(LPCSTR moduleName);
+// The running program's path (module null only), in the folder the loader
+// looks in. Returns its length; size when it was cut to fit (as Windows does).
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 void OutputDebugStringA(LPCSTR text);
 
 // winmm: the millisecond clock.

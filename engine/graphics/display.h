@@ -1,7 +1,7 @@
 // The display device: the DirectDraw object, the flip chain and the screen size
 // that the renderer clips to.
 #pragma once
-#include "platform/ddraw.h"
+#include "platform/winapi.h"
 
 extern IDirectDraw4* directDraw;             // null until the device is initialised
 extern IDirectDrawSurface4* primarySurface;  // null until SetDisplayMode succeeds

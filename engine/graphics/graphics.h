@@ -2,7 +2,7 @@
 // services of the Prog record other than SetDisplayMode and Report.
 #pragma once
 #include "interface/prog.h"
-#include "platform/ddraw.h"
+#include "platform/winapi.h"
 
 Image* AddImage(const char* path, int mode, int width, int height);
 void FreeImages();  // exit clean-up: frees every Image and ImageSurface of prog.images

@@ -8,7 +8,7 @@
 #include "engine/graphics/display.h"
 #include "engine/graphics/graphics.h"
 #include "engine/host/engine.h"
-#include "platform/win32.h"
+#include "platform/winapi.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "interface/prog.h"
-#include "platform/ddraw.h"
+#include "platform/winapi.h"
 
 struct ImageSurface {
     IDirectDrawSurface4* surface;  // null until created

@@ -1,9 +1,10 @@
 #include "engine/host/binding.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "engine/host/engine.h"
-#include "platform/win32.h"
+#include "platform/winapi.h"
 
 VProgInterfaceFn boundInterface = nullptr;
 VProgProcedureFn boundProcedure = nullptr;
@@ -22,9 +23,31 @@ static Function EntryPoint(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// The module's full path: the folder of the running program plus the
+// module's name. Loading by full path keeps the current directory and the
+// system's search path out of it. Empty when the program's path is unknown
+// or too long.
+static void ModulePathBesideProgram(char* path, DWORD size) {
+    path[0] = '\0';
+    DWORD length = GetModuleFileNameA(nullptr, path, size);
+    if (length == 0 || length >= size) {
+        path[0] = '\0';
+        return;
+    }
+    char* cut = path;  // just past the last separator
+    for (char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') cut = p + 1;
+    if (static_cast<size_t>(cut - path) + sizeof PROG_MODULE_NAME > size) {
+        path[0] = '\0';
+        return;
+    }
+    memcpy(cut, PROG_MODULE_NAME, sizeof PROG_MODULE_NAME);
+}
+
 int BindModule() {
-    // The platform's loader looks only in the engine's own folder.
-    HMODULE module = LoadLibraryA(PROG_MODULE_NAME);
+    char path[1024];
+    ModulePathBesideProgram(path, sizeof path);
+    HMODULE module = path[0] ? LoadLibraryA(path) : nullptr;
     if (!module) return ShowModuleError("%s was not found or is not a valid DLL.");
 
     boundInterface = EntryPoint<VProgInterfaceFn>(module, VPROG_INTERFACE_NAME);

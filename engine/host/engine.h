@@ -1,7 +1,7 @@
 // The engine host's state and internal routines shared across engine files.
 #pragma once
 #include "interface/prog.h"
-#include "platform/win32.h"
+#include "platform/winapi.h"
 
 extern Prog prog;    // the one record handed to the game module
 extern HWND window;  // the engine's window; prog.window points here

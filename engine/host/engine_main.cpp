@@ -1,5 +1,10 @@
-// engine: the game in a real window through the SDL2 backend of the platform.
+// engine: the game in a real window. On Windows through the system itself; on
+// Linux through the SDL2 backend of the platform stand-in.
 #include "engine/host/engine.h"
+
+#if defined(_WIN32)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) { return EngineMain(instance, showCommand); }
+#else
 #include "platform/backend.h"
 
 int main() {
@@ -8,3 +13,4 @@ int main() {
     PlatformSelectBackend(PLATFORM_SDL);
     return EngineMain(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
 }
+#endif

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/host/engine.h"
-#include "platform/mmsystem.h"
+#include "platform/winapi.h"
 
 static MusicPlayer* musicPlayer = nullptr;  // made once by start-up, kept until exit
 static MusicAllocFaults allocFaults = {0, 0};

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "interface/prog.h"
-#include "platform/win32.h"
+#include "platform/winapi.h"
 #include "prog/core/alloc.h"
 #include "prog/core/highscore.h"
 #include "prog/core/layers.h"
