@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -71,17 +72,22 @@ inline Prog MakeProg() {
 
 // Runs a test in a fresh empty folder (the high-score file is relative).
 struct TempDir {
-    std::string old, path;
+    std::filesystem::path old, path;
     TempDir() {
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd)) old = cwd;
-        char pattern[] = "/tmp/core_test.XXXXXX";
-        if (mkdtemp(pattern)) path = pattern;
-        if (!path.empty() && chdir(path.c_str()) != 0) path.clear();
+        std::error_code error;
+        old = std::filesystem::current_path(error);
+        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
+            std::filesystem::path candidate =
+                std::filesystem::temp_directory_path(error) / ("core_test." + std::to_string(std::rand()));
+            if (std::filesystem::create_directory(candidate, error)) path = candidate;
+        }
+        if (!path.empty()) std::filesystem::current_path(path, error);
+        if (error) path.clear();
     }
     ~TempDir() {
-        if (!old.empty() && chdir(old.c_str()) != 0) return;
-        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+        std::error_code error;
+        std::filesystem::current_path(old, error);
+        if (!error && !path.empty()) std::filesystem::remove_all(path, error);
     }
 };
 

@@ -2,14 +2,17 @@
 // replacing the file so that a failed write never loses the stored number.
 #include "prog/core/highscore.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
+#if !defined(_WIN32)
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
+#endif
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -28,7 +31,9 @@ struct HighScoreFixture : ::testing::Test {
         highScore = 0;
     }
     void TearDown() override {
+#if !defined(_WIN32)
         chmod(dir.path.c_str(), 0700);
+#endif
         highScore = 0;
     }
     static void Put(const std::string& text) { std::ofstream(HIGH_SCORE_FILE, std::ios::binary) << text; }
@@ -40,10 +45,8 @@ struct HighScoreFixture : ::testing::Test {
     // Names in the folder, to see that no temporary file is left behind.
     static Strings Entries() {
         Strings names;
-        DIR* d = opendir(".");
-        while (dirent* e = readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-        closedir(d);
+        for (const auto& entry : std::filesystem::directory_iterator("."))
+            names.push_back(entry.path().filename().string());
         return names;
     }
 };
@@ -84,6 +87,16 @@ TEST_F(HighScoreFixture, WritesExactlyTheDigitsAndReadsThemBack) {
     EXPECT_EQ(Entries(), Strings{HIGH_SCORE_FILE});
 }
 
+// The rename cannot put a file over a folder that holds something.
+TEST_F(HighScoreFixture, FailedReplacementLeavesNoTemporaryFile) {
+    ASSERT_TRUE(std::filesystem::create_directory(HIGH_SCORE_FILE));
+    std::ofstream(HIGH_SCORE_FILE "/keep") << "x";
+    highScore = 5;
+    EXPECT_EQ(WriteHighScore(), 0);
+    EXPECT_EQ(Entries(), Strings{HIGH_SCORE_FILE});
+}
+
+#if !defined(_WIN32)
 // The file is written through a temporary file, which must not keep its
 // private permissions once renamed.
 TEST_F(HighScoreFixture, NewFileGetsTheUsualPermissions) {
@@ -101,10 +114,10 @@ TEST_F(HighScoreFixture, NewFileGetsTheUsualPermissions) {
 TEST_F(HighScoreFixture, FailedWriteKeepsOldFile) {
     Put("120");
     highScore = 350;
-    struct rlimit saved;
+    rlimit saved;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit none = saved;
+    rlimit none = saved;
     none.rlim_cur = 0;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
     int result = WriteHighScore();
@@ -116,15 +129,6 @@ TEST_F(HighScoreFixture, FailedWriteKeepsOldFile) {
     EXPECT_EQ(highScore, 350) << "the number in memory stays";
 }
 
-// The rename cannot put a file over a folder that holds something.
-TEST_F(HighScoreFixture, FailedReplacementLeavesNoTemporaryFile) {
-    ASSERT_EQ(mkdir(HIGH_SCORE_FILE, 0700), 0);
-    std::ofstream(HIGH_SCORE_FILE "/keep") << "x";
-    highScore = 5;
-    EXPECT_EQ(WriteHighScore(), 0);
-    EXPECT_EQ(Entries(), Strings{HIGH_SCORE_FILE});
-}
-
 TEST_F(HighScoreFixture, ReadOnlyFolderKeepsOldFile) {
     Put("120");
     ASSERT_EQ(chmod(dir.path.c_str(), 0500), 0);
@@ -133,5 +137,6 @@ TEST_F(HighScoreFixture, ReadOnlyFolderKeepsOldFile) {
     EXPECT_EQ(WriteHighScore(), 0);
     EXPECT_EQ(Get(), "120");
 }
+#endif
 
 }  // namespace

@@ -2,78 +2,24 @@
 // the real game module and data files, driven by scripts and checked on
 // screenshots and kestra.cfg.
 #include <gtest/gtest.h>
-#include <stb/stb_image.h>
 
 #include <cstdint>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/picture.h"
 #include "tests/reliability/run_game.h"
 
 namespace {
 
+using pic::Picture;
+using pic::TextMatch;
 using rel::RunResult;
 
-// An image file (a PNG screenshot or a BMP of the game folder) as 8-bit RGB.
-struct Picture {
-    int w = 0, h = 0;
-    std::vector<unsigned char> rgb;
-    explicit Picture(const std::string& path) {
-        int n = 0;
-        unsigned char* data = stbi_load(path.c_str(), &w, &h, &n, 3);
-        if (data) rgb.assign(data, data + static_cast<size_t>(w) * h * 3);
-        stbi_image_free(data);
-    }
-    uint32_t At(int x, int y) const {
-        const unsigned char* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-        return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
-    }
-};
-
-// A colour as the 16-bit display shows it: truncated to 5-6-5 and expanded
-// back by bit replication.
-uint32_t Shown(uint32_t c) {
-    const uint32_t r = (c >> 19) & 31, g = (c >> 10) & 63, b = (c >> 3) & 31;
-    return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-}
-
-// Share of the non-key pixels of a sheet rectangle that the screenshot shows
-// unchanged at (dx, dy). Clouds drawn over everything may hide a few.
-double Match(const Picture& pic, const Picture& sheet, int sx, int sy, int w, int h, int dx, int dy) {
-    const uint32_t key = Shown(sheet.At(0, 0));
-    int total = 0, same = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = Shown(sheet.At(sx + x, sy + y));
-            if (c == key) continue;
-            ++total;
-            same += dx + x >= 0 && dx + x < pic.w && dy + y >= 0 && dy + y < pic.h && pic.At(dx + x, dy + y) == c;
-        }
-    return total ? static_cast<double>(same) / total : 0.0;
-}
-
-// Share of the font's pixels of `text` found at (x, y) in the screenshot.
-double TextMatch(const Picture& pic, const Picture& font, const std::string& text, int x, int y) {
-    double sum = 0;
-    int glyphs = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const int n = static_cast<unsigned char>(text[i]);
-        if (n <= 32) continue;
-        sum += Match(pic, font, (n % 25) * 6, (n / 25) * 8, 6, 8, x + static_cast<int>(i) * 6, y);
-        ++glyphs;
-    }
-    return glyphs ? sum / glyphs : 0.0;
-}
-
-// Whether the HUD shows `digits` at (x, y): clouds may hide part of it, so
-// the number must also match clearly better than one with every digit changed.
 void ExpectNumberShown(const Picture& pic, const Picture& font, const std::string& digits, int x, int y) {
-    std::string wrong = digits;
-    for (char& c : wrong) c = static_cast<char>('0' + (c - '0' + 5) % 10);
-    const double right = TextMatch(pic, font, digits, x, y), other = TextMatch(pic, font, wrong, x, y);
-    EXPECT_GT(right, 0.6) << digits;
-    EXPECT_GT(right, other + 0.15) << digits << " against " << wrong;
+    const pic::NumberScore score = pic::NumberMatch(pic, font, digits, x, y);
+    EXPECT_TRUE(score.Shown()) << digits << ": " << score.right << " against " << score.other;
 }
 
 class GameRun : public ::testing::Test {
@@ -96,12 +42,9 @@ TEST_F(GameRun, FirstFramesShowHudAndWaitingBanner) {
     ASSERT_EQ(first.w, 1024);
     ASSERT_EQ(first.h, 768);
     ASSERT_FALSE(banner.rgb.empty() || sprites.rgb.empty());
-    const char* const hud[] = {"Kestra v2.0e", "High Score: 0", "Your Score: 0", "  Missiles: 3",
-                               "     Speed: 0 clicks/sec"};
-    for (int line = 0; line < 5; ++line) EXPECT_GT(TextMatch(first, font, hud[line], 0, line * 8), 0.8) << hud[line];
-    // The banner, made at (512, 0), has come down to rest at (442, 323),
-    // showing the panel of a ship waiting for a click.
-    EXPECT_GT(Match(banner, sprites, 182, 186, 141, 61, 442, 323), 0.8);
+    for (int line = 0; line < 5; ++line)
+        EXPECT_GT(TextMatch(first, font, pic::kFirstHud[line], 0, line * 8), 0.8) << pic::kFirstHud[line];
+    EXPECT_GT(pic::WaitingPanelMatch(banner, sprites), 0.8);
 }
 
 // Click to start, wait for the fly-in, switch the autopilot on and hold fire;
@@ -118,13 +61,13 @@ TEST_F(GameRun, ScriptedRunScoresAndKeepsTheHighScore) {
     const Picture end(dir / "end.png");
     ASSERT_FALSE(end.rgb.empty());
     EXPECT_GT(TextMatch(end, font, "High Score: ", 0, 8), 0.6);
-    ExpectNumberShown(end, font, saved, 72, 8);
+    ExpectNumberShown(end, font, saved, pic::kHighScoreX, pic::kHighScoreY);
 
     rel::ExpectCleanEnd(rel::RunGame(dir.path, 300, "--seed 12 --shot 10:again.png"));
     const Picture again(dir / "again.png");
     ASSERT_FALSE(again.rgb.empty());
     EXPECT_GT(TextMatch(again, font, "High Score: ", 0, 8), 0.6);
-    ExpectNumberShown(again, font, saved, 72, 8);
+    ExpectNumberShown(again, font, saved, pic::kHighScoreX, pic::kHighScoreY);
     ExpectNumberShown(again, font, "0", 72, 16);
     EXPECT_EQ(rel::ReadFile(dir / "kestra.cfg"), saved);
 }
