@@ -70,8 +70,8 @@ double Clamp01(double v) { return std::max(0.0, std::min(1.0, v)); }
 
 // Ground colours: muted and mid-dark, so that the bright craft, shots and badges stand out everywhere.
 const Rgb FLOOR = {18, 36, 24}, CROWN_DARK = {30, 60, 34}, CROWN_LIGHT = {70, 104, 52};
-const Rgb MEADOW_DARK = {62, 86, 46}, MEADOW_LIGHT = {92, 110, 58};
-const Rgb FIELD = {96, 100, 58}, SOIL = {78, 72, 46}, TRACK = {104, 94, 68};
+const Rgb MEADOW_DARK = {50, 76, 40}, MEADOW_LIGHT = {78, 98, 52};
+const Rgb FIELD = {84, 90, 52}, SOIL = {70, 66, 44}, TRACK = {96, 88, 64};
 
 // Tree crowns on a jittered grid that repeats with the cell: for a pixel, the offset from the nearest crown
 // centre and that crown's radius.
