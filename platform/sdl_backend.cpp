@@ -1,28 +1,46 @@
-// The real backend: one SDL window full screen on the desktop, the picture
-// scaled and letter-boxed by the renderer's logical size, presented from an
+// The real backend: one SDL window covering the desktop, the picture
+// letter-boxed in it and scaled crisply (see PresentScaled), presented from an
 // RGB565 streaming texture with vsync, and SDL events translated into the
-// window messages the engine expects.
+// window messages the engine expects, with pointer positions mapped between
+// window and picture pixels.
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/picture_fit.h"
 #include "platform/platform_state.h"
 
 namespace {
 
 SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
-SDL_Texture* texture = nullptr;
+SDL_Texture* texture = nullptr;  // the engine's picture, as presented
 int textureWidth = 0;
 int textureHeight = 0;
+SDL_Texture* enlarged = nullptr;  // the picture at a whole multiple of its size
+int enlargedScale = 0;
 bool exitHandlerSet = false;
 
 void DestroyTexture() {
     if (texture) SDL_DestroyTexture(texture);
-    texture = nullptr;
+    if (enlarged) SDL_DestroyTexture(enlarged);
+    texture = enlarged = nullptr;
     textureWidth = textureHeight = 0;
+    enlargedScale = 0;
+}
+
+// The size of the picture that pointer positions refer to.
+int PictureWidth() { return textureWidth > 0 ? textureWidth : kPictureWidth; }
+int PictureHeight() { return textureHeight > 0 ? textureHeight : kPictureHeight; }
+
+// Where the picture lies in the window, in the window coordinates that
+// pointer events and warps use (the renderer's pixels may be finer).
+PictureFit WindowFit() {
+    int w = 0, h = 0;
+    if (window) SDL_GetWindowSize(window, &w, &h);
+    return PictureFitMake(w, h, PictureWidth(), PictureHeight(), 0);
 }
 
 void Shutdown() {
@@ -88,8 +106,11 @@ WPARAM VirtualKey(SDL_Keycode key) {
     }
 }
 
-// Records a pointer position given in picture coordinates and returns its lParam.
-LPARAM PointerAt(int x, int y) {
+// Records the pointer position of a window pixel, in picture coordinates,
+// and returns its lParam.
+LPARAM PointerAt(int windowX, int windowY) {
+    int x = 0, y = 0;
+    PictureFitToPicture(WindowFit(), PictureWidth(), PictureHeight(), windowX, windowY, &x, &y);
     if (x < 0) x = 0;
     if (x >= kPictureWidth) x = kPictureWidth - 1;
     if (y < 0) y = 0;
@@ -177,7 +198,6 @@ bool SdlStart() {
             return false;
         }
     }
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     if (!exitHandlerSet) {
         std::atexit(Shutdown);
         exitHandlerSet = true;
@@ -195,8 +215,15 @@ void SdlStop() {
 }
 
 bool SdlCreateWindow(const char* title) {
-    window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kPictureWidth, kPictureHeight,
-                              SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
+    // Full screen on the desktop is a request to the window manager. Without
+    // one the window would keep the size and place it is created with, so it
+    // is created covering the whole display to begin with.
+    SDL_Rect bounds = {0, 0, kPictureWidth, kPictureHeight};
+    if (SDL_GetDisplayBounds(0, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) {
+        bounds = {(int)SDL_WINDOWPOS_CENTERED, (int)SDL_WINDOWPOS_CENTERED, kPictureWidth, kPictureHeight};
+    }
+    window = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
+                              SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
     if (!window) {
         std::fprintf(stderr, "platform: cannot create the window: %s\n", SDL_GetError());
         return false;
@@ -209,7 +236,6 @@ bool SdlCreateWindow(const char* title) {
         window = nullptr;
         return false;
     }
-    SDL_RenderSetLogicalSize(renderer, kPictureWidth, kPictureHeight);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     return true;
 }
@@ -239,6 +265,61 @@ void SdlPump(bool wait) {
     while (SDL_PollEvent(&event)) Translate(event);
 }
 
+namespace {
+
+// The texture holding the picture enlarged scale times, made on first use;
+// null when the renderer cannot draw into textures.
+SDL_Texture* Enlarged(int scale) {
+    if (enlarged && enlargedScale == scale) return enlarged;
+    if (enlarged) SDL_DestroyTexture(enlarged);
+    enlargedScale = 0;
+    enlarged = nullptr;
+    if (!SDL_RenderTargetSupported(renderer)) return nullptr;
+    enlarged = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, textureWidth * scale,
+                                 textureHeight * scale);
+    if (!enlarged) {
+        std::fprintf(stderr, "platform: cannot create the scaling texture: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    SDL_SetTextureScaleMode(enlarged, SDL_ScaleModeLinear);
+    enlargedScale = scale;
+    return enlarged;
+}
+
+// Draws the picture into its letter-boxed rectangle. A whole multiple of its
+// size is drawn with nearest-neighbour alone (at 1024 x 768: one to one).
+// Otherwise the picture is first enlarged with nearest-neighbour by the
+// smallest whole multiple that reaches the rectangle, and that is smoothed
+// down to the rectangle: only the window pixels that straddle two picture
+// pixels are blended, so edges stay one pixel sharp and do not shimmer when
+// the picture scrolls.
+void PresentScaled() {
+    int outW = 0, outH = 0;
+    if (SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0) return;
+    SDL_RendererInfo info = {};
+    SDL_GetRendererInfo(renderer, &info);
+    const int maxSide =
+        info.max_texture_width < info.max_texture_height ? info.max_texture_width : info.max_texture_height;
+    const PictureFit fit = PictureFitMake(outW, outH, textureWidth, textureHeight, maxSide);
+    const SDL_Rect to = {fit.x, fit.y, fit.w, fit.h};
+    SDL_SetRenderTarget(renderer, nullptr);
+    SDL_RenderClear(renderer);
+    SDL_Texture* step = fit.smooth && fit.prescale > 1 ? Enlarged(fit.prescale) : nullptr;
+    if (step && SDL_SetRenderTarget(renderer, step) == 0) {
+        SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+        SDL_SetRenderTarget(renderer, nullptr);
+        SDL_RenderCopy(renderer, step, nullptr, &to);
+        return;
+    }
+    // Directly: exact multiples crisp, anything else (a window smaller than
+    // the picture, no render targets) smoothed.
+    SDL_SetTextureScaleMode(texture, fit.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    SDL_RenderCopy(renderer, texture, nullptr, &to);
+}
+
+}  // namespace
+
 void SdlPresent(const uint16_t* pixels, int width, int height, int pitch) {
     if (!renderer) return;
     if (!texture || textureWidth != width || textureHeight != height) {
@@ -250,20 +331,17 @@ void SdlPresent(const uint16_t* pixels, int width, int height, int pitch) {
         }
         textureWidth = width;
         textureHeight = height;
-        SDL_RenderSetLogicalSize(renderer, width, height);
     }
     SDL_UpdateTexture(texture, nullptr, pixels, pitch);
-    SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    PresentScaled();
     SDL_RenderPresent(renderer);  // waits for vsync
 }
 
 void SdlWarpPointer(int x, int y) {
     if (!window || !renderer) return;
-    // Warping takes window pixels; the renderer maps the picture into them.
-    // Aim at the centre of the picture pixel.
+    // Warping takes window pixels: aim at the centre of the picture pixel.
     int windowX = 0, windowY = 0;
-    SDL_RenderLogicalToWindow(renderer, x + 0.5f, y + 0.5f, &windowX, &windowY);
+    PictureFitToWindow(WindowFit(), PictureWidth(), PictureHeight(), x, y, &windowX, &windowY);
     SDL_WarpMouseInWindow(window, windowX, windowY);
 }
 

@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Runs the real engine from the game folder in a real X window (Xvfb), drives
-# it with xdotool, checks that the picture is drawn and that Escape ends the
-# program with exit code 0. Exit code 77 (skipped) when a tool or a file of
-# the game folder is missing.
+# Runs the real engine from the game folder in a real X window (Xvfb, no
+# window manager) of the given screen size, drives it with xdotool, checks that
+# the window covers the screen with the picture letter-boxed in it, that the
+# game's own pointer move lands on the right screen pixel, that the picture is
+# drawn and that Escape ends the program with exit code 0. Exit code 77
+# (skipped) when a tool or a file of the game folder is missing.
 #
-# usage: real_window.sh GAME_FOLDER
+# usage: real_window.sh GAME_FOLDER [WIDTHxHEIGHT]   (default 1024x768)
 set -u
 
-GAME=${1:?usage: real_window.sh GAME_FOLDER}
+GAME=${1:?usage: real_window.sh GAME_FOLDER [WIDTHxHEIGHT]}
+SIZE=${2:-1024x768}
+SCREEN_W=${SIZE%x*}
+SCREEN_H=${SIZE#*x}
 SKIP=77
 
-for tool in Xvfb xdotool import identify xwininfo; do
+for tool in Xvfb xdotool import identify convert xwininfo; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "SKIP: $tool is not installed"
         exit $SKIP
@@ -46,7 +51,7 @@ fail() {
 # client that connects during the reset is dropped. Each xdotool call below is
 # such a client, and one that leaves just as the engine connects would make the
 # engine's window fail at random.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.err" &
+Xvfb -displayfd 3 -screen 0 "${SIZE}x24" -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.err" &
 XVFB_PID=$!
 for _ in $(seq 100); do
     [ -s "$WORK/display" ] && break
@@ -101,23 +106,43 @@ WID=""
 find_window 200 || fail "no engine window appeared"
 echo "engine window $WID"
 
+# The 4:3 picture's place on the screen: as high or as wide as the screen, centred.
+if [ $((SCREEN_W * 3)) -le $((SCREEN_H * 4)) ]; then
+    PIC_W=$SCREEN_W PIC_H=$(((SCREEN_W * 3 + 2) / 4))
+else
+    PIC_H=$SCREEN_H PIC_W=$(((SCREEN_H * 4 + 1) / 3))
+fi
+PIC_X=$(((SCREEN_W - PIC_W) / 2)) PIC_Y=$(((SCREEN_H - PIC_H) / 2))
+# The screen pixel at the centre of picture pixel ($1, $2).
+screen_at() { echo "$((PIC_X + (2 * $1 + 1) * PIC_W / 2048)) $((PIC_Y + (2 * $2 + 1) * PIC_H / 1536))"; }
+
 # Let start-up finish (boxes from the game's set-up would come now), then play.
 sleep 1
 find_window 10
-xdotool mousemove 512 600
+GEOMETRY=$(xwininfo -id "$WID" | awk '/Absolute upper-left [XY]|Width|Height/ {printf "%s ", $NF}')
+[ "$GEOMETRY" = "0 0 $SCREEN_W $SCREEN_H " ] || fail "the window is at/size $GEOMETRY, not the whole $SIZE screen"
+xdotool mousemove $(screen_at 512 600)
 sleep 0.3
 xdotool click 1
 sleep 0.3
-xdotool mousemove 400 500
+xdotool mousemove $(screen_at 400 500)
 xdotool key 2
 sleep 1.5
 find_window 10
 [ "$BOXES" -eq 0 ] || fail "$BOXES message box(es) were shown (see above)"
+# The fly-in has ended by now with the game putting the pointer on the
+# ship's centre, picture pixel (504, 393).
+POINTER=$(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/')
+[ "$POINTER" = "$(screen_at 504 393)" ] || fail "the pointer is at $POINTER, not at $(screen_at 504 393)"
 
 import -display "$DISPLAY" -window root "$WORK/shot.png" 2>"$WORK/import.err" || fail "import: $(cat "$WORK/import.err")"
 COLOURS=$(identify -format '%k' "$WORK/shot.png" 2>/dev/null)
 echo "screenshot: ${COLOURS:-?} colours"
 [ -n "$COLOURS" ] && [ "$COLOURS" -gt 16 ] || fail "the screen shows no game picture (${COLOURS:-?} colours)"
+# The bars beside or above and below the picture are black.
+BARS=$(convert "$WORK/shot.png" -fill black -draw "rectangle $PIC_X,$PIC_Y $((PIC_X + PIC_W - 1)),$((PIC_Y + PIC_H - 1))" \
+    -format '%k %[fx:maxima]' info: 2>/dev/null)
+[ "$BARS" = "1 0" ] || fail "the bars around the picture are not black (colours, brightest: ${BARS:-?})"
 
 xdotool key Escape
 for _ in $(seq 150); do
