@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xdotool imagemagick x11-utils sox time
+  g++-mingw-w64-x86-64 wine wine64
 )
 
 missing=()

@@ -3,7 +3,8 @@
 #   1. the normal build in build/ and its whole suite;
 #   2. the whole suite again in an AddressSanitizer + UBSan build in
 #      build-asan/ (LeakSanitizer on), where any report fails its test;
-#   3. each libFuzzer target for FUZZ_SECONDS (30 by default), in build-fuzz/.
+#   3. the Windows build in build-windows/ and its tests under Wine;
+#   4. each libFuzzer target for FUZZ_SECONDS (30 by default), in build-fuzz/.
 # QUICK=1 stops after the first step (for developers; CI runs everything).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,6 +30,9 @@ BUILD_DIR=build-asan scripts/build.sh -DKESTRA_SANITIZE=ON -DKESTRA_BENCH=OFF
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "${JOBS:-2}" --timeout 600 | tee "$LOGS/2.log"
+
+step "Windows build and tests under Wine"
+scripts/test-windows.sh | tee "$LOGS/3.log"
 
 step "fuzzing"
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
