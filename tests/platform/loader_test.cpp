@@ -67,6 +67,27 @@ TEST_F(LoaderTest, LoadsFromTheModuleFolderNeverFromTheCurrentDirectory) {
     testing::internal::GetCapturedStderr();
 }
 
+// The program's own path, in the module folder, as the engine builds the
+// module's full path from it; cut to fit as Windows does.
+TEST_F(LoaderTest, ProgramFileNameLiesInTheModuleFolder) {
+    char exe[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    ASSERT_GT(n, 0);
+    exe[n] = '\0';
+    const std::string name = std::string(exe).substr(std::string(exe).rfind('/'));
+    char path[PATH_MAX];
+    const std::string own = ProgramFolder() + name, moved = empty + name;
+    EXPECT_EQ(GetModuleFileNameA(nullptr, path, sizeof path), own.size());
+    EXPECT_EQ(path, own);
+    PlatformSetModuleDir(empty.c_str());
+    EXPECT_EQ(GetModuleFileNameA(nullptr, path, sizeof path), moved.size());
+    EXPECT_EQ(path, moved);
+    char small[8];
+    EXPECT_EQ(GetModuleFileNameA(nullptr, small, sizeof small), sizeof small);
+    EXPECT_EQ(std::string(small), moved.substr(0, 7));
+    EXPECT_EQ(GetModuleFileNameA(nullptr, small, 0), 0u);
+}
+
 TEST_F(LoaderTest, MissingModuleAndFault) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(LoadLibraryA("no_such_module.so"), nullptr);
