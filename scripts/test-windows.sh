@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows folder and runs its tests under Wine: the game's suites
-# cross-built, and the folder from the zip end to end in Xvfb. A fresh Wine
-# prefix is made in a temporary folder for each run; its wineserver is kept up
-# while the tests run and stopped at the end.
+# cross-built, and the folder from the zip end to end. Each run makes a fresh
+# Wine prefix in a temporary folder and an X server (Xvfb, 1024x768x24) for
+# it; the prefix's wineserver is kept up while the tests run, and both are
+# stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-windows.sh
@@ -11,11 +12,27 @@ TMP=$(mktemp -d /tmp/kestra-wine-XXXXXX)
 export WINEPREFIX=$TMP/prefix WINEARCH=win64 WINEDEBUG=-all
 # No .NET or HTML engine installs (they would ask to download).
 export WINEDLLOVERRIDES="mscoree,mshtml="
+XVFB_PID=""
 stop() {
     wineserver -k 2>/dev/null || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     rm -rf "$TMP"
 }
 trap stop EXIT
+# -noreset: a server that resets when its last client leaves drops a client
+# that connects meanwhile.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$TMP/display" 2>"$TMP/xvfb.err" &
+XVFB_PID=$!
+for _ in $(seq 100); do
+    [ -s "$TMP/display" ] && break
+    sleep 0.1
+done
+[ -s "$TMP/display" ] || { echo "Xvfb did not start: $(cat "$TMP/xvfb.err")"; exit 1; }
+export DISPLAY=":$(head -n1 "$TMP/display")"
+for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
 mkdir -p "$WINEPREFIX"
 wineserver -p  # kept up between the tests' Wine processes
 wineboot -i >"$TMP/wineboot.log" 2>&1 || { cat "$TMP/wineboot.log"; exit 1; }

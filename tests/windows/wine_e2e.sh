@@ -10,8 +10,10 @@
 #     message-box trace), each dismissed by a key press; then the program goes
 #     on until Escape;
 #   - the MCI sequencer's open and play both succeed.
-# Needs WINEPREFIX set to a prefix made for it (scripts/test-windows.sh does).
-# Exit code 77 (skipped) when a tool, the prefix or an input is missing.
+# Needs WINEPREFIX set to a prefix made for it, and DISPLAY set to the X
+# server (Xvfb, 1024x768x24) that the prefix's wineserver was started with:
+# scripts/test-windows.sh makes both. Exit code 77 (skipped) when a tool, the
+# prefix, the display or an input is missing.
 #
 # usage: wine_e2e.sh KESTRA_WINDOWS_ZIP SCREEN_CHECK
 set -u
@@ -23,22 +25,18 @@ skip() {
     echo "SKIP: $*"
     exit $SKIP
 }
-for tool in wine wineserver Xvfb xdotool import cmake; do
+for tool in wine wineserver xdotool import cmake; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
 [ -f "$ZIP" ] || skip "$ZIP is missing"
 [ -x "$CHECK" ] || skip "$CHECK is missing (build the native tree first)"
 [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX/drive_c" ] || skip "WINEPREFIX does not name a prepared prefix"
+[ "$(xdotool getdisplaygeometry 2>/dev/null)" = "1024 768" ] || skip "DISPLAY is not a 1024 x 768 X server"
 
 WORK=$(mktemp -d /tmp/wine-e2e-XXXXXX)
-XVFB_PID=""
 ENGINE_PID=""
 cleanup() {
     if [ -n "$ENGINE_PID" ] && kill -0 "$ENGINE_PID" 2>/dev/null; then kill -9 "$ENGINE_PID" 2>/dev/null; fi
-    if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
     # KESTRA_SHOTS: a folder to keep the screenshots in.
     [ -n "${KESTRA_SHOTS:-}" ] && mkdir -p "$KESTRA_SHOTS" && cp "$WORK"/*.png "$KESTRA_SHOTS" 2>/dev/null
     rm -rf "$WORK"
@@ -59,19 +57,6 @@ die() {
 GAME=$WORK/kestra
 for file in engine.exe prog.dll tiles.bmp sprites.bmp text.bmp song.mid; do
     [ -f "$GAME/$file" ] || die "the zip has no kestra/$file"
-done
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.err" &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [ -s "$WORK/display" ] && break
-    sleep 0.1
-done
-[ -s "$WORK/display" ] || die "Xvfb did not start: $(cat "$WORK/xvfb.err")"
-export DISPLAY=":$(head -n1 "$WORK/display")"
-for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
 done
 
 # xdotool complains of the input focus on a server with no window manager.
