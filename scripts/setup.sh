@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xdotool imagemagick x11-utils sox time
+  dpkg-dev lintian
 )
 
 missing=()
