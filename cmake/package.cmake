@@ -2,6 +2,9 @@
 # install component "game", laid out as Debian lays out games. The launcher
 # /usr/games/kestra starts /usr/lib/kestra/engine, which finds prog.so and the
 # platform library beside itself; the data files lie in /usr/share/games/kestra.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  return()
+endif()
 set(KESTRA_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 
 # The changelog's newest entry must name the version being packaged.
