@@ -10,6 +10,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xdotool imagemagick x11-utils sox time
   g++-mingw-w64-x86-64 wine wine64
+  dpkg-dev lintian
 )
 
 missing=()

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test, as CI does:
-#   1. the normal build in build/ and its whole suite;
+#   1. the normal build in build/, its Debian package (checked by lintian),
+#      and the whole suite, which includes the game run as installed from
+#      that package;
 #   2. the whole suite again in an AddressSanitizer + UBSan build in
 #      build-asan/ (LeakSanitizer on), where any report fails its test;
 #   3. the Windows build in build-windows/ and its tests under Wine;
@@ -19,8 +21,9 @@ summary() {
         failed += $4; total += $NF } END { printf "tests: %d passed, %d failed\n", total - failed, failed }'
 }
 
-step "build and test"
+step "build, package and test"
 scripts/build.sh
+scripts/package.sh
 ctest --test-dir build --output-on-failure -j "${JOBS:-2}" --timeout 300 | tee "$LOGS/1.log"
 [ "${QUICK:-0}" = 1 ] && { summary; exit 0; }
 

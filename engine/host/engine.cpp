@@ -181,7 +181,7 @@ int EngineMain(HINSTANCE instance, int showCommand) {
                              GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
     if (!window) {
         ShowError("Unexpected Windows error (hwnd was NULL).");
-        return 0;
+        return 1;  // a failure, so that whoever started the engine can tell
     }
     ShowWindow(window, showCommand);
     UpdateWindow(window);

@@ -14,7 +14,7 @@
 #include "platform/headless.h"
 
 static const char kUsage[] =
-    "usage: engine-headless [--run-ms N] [--step-ms N] [--script FILE] [--seed N]\n"
+    "usage: engine-headless [-h|--help] [--run-ms N] [--step-ms N] [--script FILE] [--seed N]\n"
     "                       [--shot MS:FILE.png]... [--fault NAME=N]...\n"
     "Runs the engine with prog.so from its own folder on a virtual clock. Exit code: the engine's,\n"
     "2 for bad options or script, 3 when a requested screenshot could not be written.\n";
@@ -127,6 +127,10 @@ int main(int argc, char** argv) {
     if (!ParseRunnerOptions(argc, argv, &run.options, &error)) {
         fprintf(stderr, "engine-headless: %s\n%s", error.c_str(), kUsage);
         return 2;
+    }
+    if (run.options.help) {
+        fputs(kUsage, stdout);
+        return 0;
     }
     if (!run.options.scriptPath.empty()) {
         std::string text;

@@ -24,6 +24,7 @@ void RunnerOptionsConstruct(RunnerOptions* options) {
     options->seed = 0;
     options->shots.clear();
     options->faults.clear();
+    options->help = 0;
 }
 
 // An unsigned number in decimal, or in hexadecimal after 0x; the whole text
@@ -103,6 +104,10 @@ int ParseRunnerOptions(int argc, const char* const* argv, RunnerOptions* options
     RunnerOptionsConstruct(options);
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
+        if (option == "-h" || option == "--help") {
+            options->help = 1;
+            return 1;
+        }
         if (option != "--run-ms" && option != "--step-ms" && option != "--script" && option != "--seed" &&
             option != "--shot" && option != "--fault") {
             *error = "unknown option '" + option + "'";

@@ -36,13 +36,14 @@ struct RunnerOptions {
     unsigned seed;
     std::vector<ShotRequest> shots;
     std::vector<FaultSetting> faults;
+    int help;  // -h or --help: print the usage and run nothing
 };
 
-// Defaults: 10000 ms run, 10 ms steps, no script, no seed, no shots.
+// Defaults: 10000 ms run, 10 ms steps, no script, no seed, no shots, no help.
 void RunnerOptionsConstruct(RunnerOptions* options);
 
-// Parses the command line (argv[0] is the program). 1 on success; 0 with a
-// one-line explanation in *error.
+// Parses the command line (argv[0] is the program). 1 on success (or on -h
+// or --help, which ends the parse); 0 with a one-line explanation in *error.
 int ParseRunnerOptions(int argc, const char* const* argv, RunnerOptions* options, std::string* error);
 
 // Parses a script's text into events ordered by time (lines of equal time

@@ -72,6 +72,7 @@ TEST(Assetgen, FailsWithoutAUsableOutputFolder) {
     std::ofstream(file) << "not a folder";
     EXPECT_EQ(RunAssetgen("'" + file + "' 2>/dev/null"), 1);
     EXPECT_EQ(RunAssetgen("'" + file + "/sub' 2>/dev/null"), 1);
+    EXPECT_EQ(RunAssetgen("--icons '" + file + "' 2>/dev/null"), 1);
 }
 
 struct Rect {
@@ -126,6 +127,39 @@ TEST(Bitmaps, AreTwentyFourBitLargeEnoughWithAMagentaKeyNoArtColourShares) {
         int collisions = 0;
         for (uint32_t p : image.pixels) collisions += p != image.pixels[0] && to565(p) == to565(0xFF00FF);
         EXPECT_EQ(collisions, 0);
+    }
+}
+
+// The icons show the flying ship (its frame at (36, 0)) in their middle, on a tile with transparent corners.
+TEST(Bitmaps, DesktopIconsShowTheShipAtEverySize) {
+    const Image sheet("sprites.bmp");
+    ASSERT_FALSE(sheet.pixels.empty());
+    std::set<uint32_t> ship;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 36; x < 54; ++x)
+            if (sheet.At(x, y) != sheet.pixels[0]) ship.insert(sheet.At(x, y));
+    const std::string dir = MakeTempDir();
+    ASSERT_EQ(RunAssetgen("--icons '" + dir + "'"), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/sprites.bmp"));
+    for (int n : {16, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(n);
+        int w = 0, h = 0, channels = 0;
+        const std::string path = dir + "/" + std::to_string(n) + "x" + std::to_string(n) + "/apps/kestra.png";
+        unsigned char* rgba = stbi_load(path.c_str(), &w, &h, &channels, 4);
+        ASSERT_NE(rgba, nullptr);
+        ASSERT_EQ(w, n);
+        ASSERT_EQ(h, n);
+        EXPECT_EQ(channels, 4);
+        int shipPixels = 0;
+        for (int i = 0; i < n * n; ++i) {
+            const unsigned char* p = rgba + i * 4;
+            shipPixels += p[3] == 255 && ship.count(uint32_t{p[0]} << 16 | p[1] << 8 | p[2]);
+        }
+        const unsigned char* centre = rgba + (n / 2 * n + n / 2) * 4;
+        EXPECT_EQ(rgba[3] | rgba[(n - 1) * 4 + 3] | rgba[(n * n - 1) * 4 + 3], 0);
+        EXPECT_TRUE(ship.count(uint32_t{centre[0]} << 16 | centre[1] << 8 | centre[2]));
+        EXPECT_GT(shipPixels, n * n / 8);
+        stbi_image_free(rgba);
     }
 }
 

@@ -226,8 +226,14 @@ TEST(RunnerProgram, ScriptCanStartInactiveAndQuitByClosingAndFaultsReachThePlatf
         << p.out;
 }
 
-TEST(RunnerProgram, BadScriptOrOptionsEndWithExitCodeTwoAndUnsavedShotsWithThree) {
+TEST(RunnerProgram, HelpEndsWithZeroBadScriptOrOptionsWithTwoAndUnsavedShotsWithThree) {
     Program p(ENGINE_HEADLESS_PATH);
+    for (const char* help : {"-h", "--run-ms 5 --help --frobnicate"}) {
+        p.Run(std::string("timeout 60 ./engine-headless ") + help);
+        EXPECT_EQ(p.exitCode, 0) << help;
+        EXPECT_EQ(p.out.rfind("usage: engine-headless", 0), 0u) << p.out;
+        EXPECT_TRUE(p.err.empty()) << p.err;
+    }
     p.Write("input.txt", "10 ldown\n20 fly 3\n");
     p.Run("timeout 60 ./engine-headless --script input.txt");
     EXPECT_EQ(p.exitCode, 2);
@@ -246,10 +252,10 @@ TEST(RunnerProgram, BadScriptOrOptionsEndWithExitCodeTwoAndUnsavedShotsWithThree
     EXPECT_FALSE(fs::exists(p.dir + "/late.png"));
 }
 
-TEST(EngineProgram, WithoutADisplayItReportsTheWindowAndEndsWithZero) {
+TEST(EngineProgram, WithoutADisplayItReportsTheWindowAndEndsWithOne) {
     Program p(ENGINE_PATH);
     p.Run("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 60 ./engine");
-    EXPECT_EQ(p.exitCode, 0) << p.err;
+    EXPECT_EQ(p.exitCode, 1) << p.err;
     EXPECT_NE(p.err.find("Unexpected Windows error (hwnd was NULL)."), std::string::npos) << p.err;
 }
 
