@@ -2,41 +2,20 @@
 // the real game module and data files, driven by scripts and checked on
 // screenshots and kestra.cfg.
 #include <gtest/gtest.h>
-#include <stb/stb_image.h>
 
 #include <cstdint>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/picture.h"
 #include "tests/reliability/run_game.h"
 
 namespace {
 
+using e2e::Picture;
+using e2e::Shown;
 using rel::RunResult;
-
-// An image file (a PNG screenshot or a BMP of the game folder) as 8-bit RGB.
-struct Picture {
-    int w = 0, h = 0;
-    std::vector<unsigned char> rgb;
-    explicit Picture(const std::string& path) {
-        int n = 0;
-        unsigned char* data = stbi_load(path.c_str(), &w, &h, &n, 3);
-        if (data) rgb.assign(data, data + static_cast<size_t>(w) * h * 3);
-        stbi_image_free(data);
-    }
-    uint32_t At(int x, int y) const {
-        const unsigned char* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-        return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
-    }
-};
-
-// A colour as the 16-bit display shows it: truncated to 5-6-5 and expanded
-// back by bit replication.
-uint32_t Shown(uint32_t c) {
-    const uint32_t r = (c >> 19) & 31, g = (c >> 10) & 63, b = (c >> 3) & 31;
-    return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-}
 
 // Share of the non-key pixels of a sheet rectangle that the screenshot shows
 // unchanged at (dx, dy). Clouds drawn over everything may hide a few.
