@@ -4,25 +4,9 @@
 #pragma once
 #include <cstdint>
 
+#include "interface/image.h"
 #include "interface/prog.h"
 #include "platform/winapi.h"
-
-struct ImageSurface {
-    IDirectDrawSurface4* surface;  // null until created
-    DDSURFACEDESC2 lockDesc;       // filled by LockSurface
-    int32_t width;                 // pixels
-    int32_t height;
-};
-
-struct Image {
-    char path[256];        // truncated to 255 characters
-    int32_t kind;          // IMAGE_KIND_FILE or IMAGE_KIND_BLANK
-    int32_t mode;          // as passed to AddImage
-    Image* next;           // next in the chain
-    ImageSurface* holder;  // null if its allocation failed
-};
-
-static_assert(std::is_standard_layout<Image>::value, "Image must be standard layout");
 
 void ConstructImageSurface(ImageSurface* holder);
 

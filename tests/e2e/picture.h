@@ -26,12 +26,14 @@ struct Picture {
     }
 };
 
-// A colour as the 16-bit display shows it: truncated to 5-6-5 and expanded
-// back by bit replication.
-inline uint32_t Shown(uint32_t c) {
-    const uint32_t r = (c >> 19) & 31, g = (c >> 10) & 63, b = (c >> 3) & 31;
+// A 5-6-5 pixel as the screenshot shows it: each channel widened by
+// repeating its top bits.
+inline uint32_t Widened(uint32_t r, uint32_t g, uint32_t b) {
     return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
 }
+
+// A colour as the 16-bit display shows it: truncated to 5-6-5 and widened back.
+inline uint32_t Shown(uint32_t c) { return Widened((c >> 19) & 31, (c >> 10) & 63, (c >> 3) & 31); }
 
 // Share of the non-key pixels of a sheet rectangle that the screenshot shows
 // unchanged at (dx, dy). Clouds drawn over everything may hide a few.
