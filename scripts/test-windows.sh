@@ -12,27 +12,14 @@ TMP=$(mktemp -d /tmp/kestra-wine-XXXXXX)
 export WINEPREFIX=$TMP/prefix WINEARCH=win64 WINEDEBUG=-all
 # No .NET or HTML engine installs (they would ask to download).
 export WINEDLLOVERRIDES="mscoree,mshtml="
-XVFB_PID=""
+. tests/xvfb.sh
 stop() {
     wineserver -k 2>/dev/null || true
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    xvfb_stop
     rm -rf "$TMP"
 }
 trap stop EXIT
-# -noreset: a server that resets when its last client leaves drops a client
-# that connects meanwhile.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$TMP/display" 2>"$TMP/xvfb.err" &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [ -s "$TMP/display" ] && break
-    sleep 0.1
-done
-[ -s "$TMP/display" ] || { echo "Xvfb did not start: $(cat "$TMP/xvfb.err")"; exit 1; }
-export DISPLAY=":$(head -n1 "$TMP/display")"
-for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
+xvfb_start 1024x768 "$TMP"
 mkdir -p "$WINEPREFIX"
 wineserver -p  # kept up between the tests' Wine processes
 wineboot -i >"$TMP/wineboot.log" 2>&1 || { cat "$TMP/wineboot.log"; exit 1; }

@@ -28,15 +28,13 @@ for file in engine prog.so tiles.bmp sprites.bmp text.bmp song.mid; do
     fi
 done
 
+HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/../xvfb.sh"
 WORK=$(mktemp -d /tmp/real-window-XXXXXX)
-XVFB_PID=""
 ENGINE_PID=""
 cleanup() {
     if [ -n "$ENGINE_PID" ] && kill -0 "$ENGINE_PID" 2>/dev/null; then kill -9 "$ENGINE_PID" 2>/dev/null; fi
-    if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
+    xvfb_stop
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -46,33 +44,13 @@ fail() {
     exit 1
 }
 
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-# -noreset: by default the server resets whenever its last client leaves, and a
-# client that connects during the reset is dropped. Each xdotool call below is
-# such a client, and one that leaves just as the engine connects would make the
-# engine's window fail at random.
-Xvfb -displayfd 3 -screen 0 "${SIZE}x24" -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.err" &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [ -s "$WORK/display" ] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start: $(cat "$WORK/xvfb.err")"
-    sleep 0.1
-done
-[ -s "$WORK/display" ] || fail "Xvfb did not report a display"
-export DISPLAY=":$(head -n1 "$WORK/display")"
+xvfb_start "$SIZE" "$WORK" >"$WORK/xvfb.msg" || fail "$(cat "$WORK/xvfb.msg")"
 echo "Xvfb on $DISPLAY"
-# The display must answer a client before the engine is started.
-for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "$DISPLAY does not answer: $(cat "$WORK/xvfb.err")"
 
 # In a sanitizer build, leaks inside system libraries are not the engine's.
 # Those of drivers that are unloaded before exit (GL, audio) cannot be matched
 # by library name, so the real-window run checks for memory errors only; the
 # engine's own leaks are checked by the headless runs of the same code.
-HERE=$(cd "$(dirname "$0")" && pwd)
 export LSAN_OPTIONS="suppressions=$HERE/lsan_system.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 

@@ -24,15 +24,12 @@ DEB=$(ls "$DIR/kestra_${VERSION}_"*.deb 2>/dev/null | head -n1)
 NEWER=$(find "$GAME" -maxdepth 1 -newer "$DEB" \( -name engine -o -name '*.so' -o -name '*.bmp' -o -name '*.mid' \) | head -n1)
 [ -z "$NEWER" ] || { echo "SKIP: $NEWER is newer than $DEB (run scripts/package.sh)"; exit $SKIP; }
 
+. "$(dirname "$0")/../xvfb.sh"
 WORK=$(mktemp -d /tmp/installed-run-XXXXXX)
-XVFB_PID=""
 GAME_PID=""
 cleanup() {
     if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then kill -9 "$GAME_PID" 2>/dev/null; fi
-    if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
+    xvfb_stop
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -77,20 +74,7 @@ for file in tiles.bmp sprites.bmp text.bmp song.mid; do
 done
 pass "without a display: the window message and exit code $CODE; data linked into \$XDG_DATA_HOME/kestra"
 
-# -noreset: see tests/engine/real_window.sh.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.err" &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [ -s "$WORK/display" ] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start: $(cat "$WORK/xvfb.err")"
-    sleep 0.1
-done
-[ -s "$WORK/display" ] || fail "Xvfb did not report a display"
-export DISPLAY=":$(head -n1 "$WORK/display")"
-for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
+xvfb_start 1024x768 "$WORK" >"$WORK/xvfb.msg" || fail "$(cat "$WORK/xvfb.msg")"
 
 export HOME=$WORK/home
 mkdir "$HOME"
