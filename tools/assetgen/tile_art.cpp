@@ -210,7 +210,7 @@ void DrawClouds(Canvas& sheet, int x0) {
                 if (density <= 0 || density * 256 <= RngBelow(rng, 256)) continue;
                 const int x = Wrap(static_cast<int>(std::lround(px[i])) + dx);
                 const int y = Wrap(static_cast<int>(std::lround(py[i])) + dy);
-                Plot(sheet, x0 + x, y, core > 0.7 && piece > 0.9 ? Rgb{214, 222, 234} : Rgb{164, 178, 196});
+                Plot(sheet, x0 + x, y, core > 0.7 && piece > 0.9 ? Rgb{204, 212, 226} : Rgb{148, 162, 182});
             }
     }
 }
