@@ -1,8 +1,9 @@
-// Generated scenery. The ground is a dense, even patchwork (woods, meadows, fields) crossed by a network of
-// streams, with no single feature that stands out: every layer of it is a noise field or a scatter that repeats
-// exactly every TILE_SIZE pixels, so all of it runs across the cell edges and joins seamlessly, and what repeats
-// every 128 pixels is texture, not a landmark. The cloud cell is thin, broken wisps spread over the whole cell,
-// dithered so that at most half of any small area is covered and whatever lies under them stays readable.
+// Generated scenery. The ground is fine-grained woods with small clearings, in close muted tones, crossed by a
+// stream that runs from the top edge to the bottom and a track from the left edge to the right, each leaving
+// the cell where it came in so that copies side by side join into long unbroken lines. Every layer repeats
+// exactly every TILE_SIZE pixels and nothing in it is large or bright enough to be picked out as a shape, so a
+// screenful reads as terrain rather than as a grid. The cloud cell is a scatter of thin, broken wisps of
+// varying length, angle and bend, thinly dithered so that whatever lies under them stays readable.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -68,10 +69,39 @@ int Wrap(int v) { return ((v % TILE_SIZE) + TILE_SIZE) % TILE_SIZE; }
 
 double Clamp01(double v) { return std::max(0.0, std::min(1.0, v)); }
 
-// Ground colours: muted and mid-dark, so that the bright craft, shots and badges stand out everywhere.
-const Rgb FLOOR = {18, 36, 24}, CROWN_DARK = {30, 60, 34}, CROWN_LIGHT = {70, 104, 52};
-const Rgb MEADOW_DARK = {50, 76, 40}, MEADOW_LIGHT = {78, 98, 52};
-const Rgb FIELD = {84, 90, 52}, SOIL = {70, 66, 44}, TRACK = {96, 88, 64};
+// A line that crosses the whole cell and leaves it where it came in, so that copies side by side join into
+// one long line: offset(t) = base + the sum of a few sine waves whose periods divide TILE_SIZE.
+struct Meander {
+    double base;
+    double amp[3], phase[3];
+};
+
+double MeanderAt(const Meander& m, double t, double* slope) {
+    const double w = 2 * M_PI / TILE_SIZE;
+    double v = m.base, d = 0;
+    for (int k = 0; k < 3; ++k) {
+        v += m.amp[k] * std::sin(w * (k + 1) * t + m.phase[k]);
+        d += m.amp[k] * w * (k + 1) * std::cos(w * (k + 1) * t + m.phase[k]);
+    }
+    *slope = d;
+    return v;
+}
+
+// Distance of a point from a meander that runs along its first coordinate (t) and wanders in the second
+// (u), measured across the line so that its width stays even where it bends.
+double MeanderDistance(const Meander& m, double t, double u) {
+    double slope = 0;
+    double du = std::fmod(u - MeanderAt(m, t, &slope), TILE_SIZE);
+    if (du < -TILE_SIZE / 2) du += TILE_SIZE;
+    if (du >= TILE_SIZE / 2) du -= TILE_SIZE;
+    return std::fabs(du) / std::sqrt(1 + slope * slope);
+}
+
+// Ground colours: muted, mid-dark and close together, so that the bright craft, shots and badges stand out
+// everywhere and no patch is bright or dark enough to be seen as a shape of its own.
+const Rgb FLOOR = {26, 44, 28}, CROWN_DARK = {36, 62, 36}, CROWN_LIGHT = {62, 90, 48};
+const Rgb GRASS_DARK = {40, 62, 34}, GRASS_LIGHT = {58, 74, 40};
+const Rgb TRACK = {86, 84, 60}, WATER = {36, 58, 56}, BANK = {42, 62, 40};
 
 // Tree crowns on a jittered grid that repeats with the cell: for a pixel, the offset from the nearest crown
 // centre and that crown's radius.
@@ -84,8 +114,8 @@ void CrownsMake(Crowns& c, uint32_t seed) {
     Rng rng = RngMake(seed);
     for (int j = 0; j < Crowns::N; ++j)
         for (int i = 0; i < Crowns::N; ++i) {
-            c.cx[j][i] = i * Crowns::STEP + 2 + (RngBelow(rng, 300) - 150) / 100.0;
-            c.cy[j][i] = j * Crowns::STEP + 2 + (RngBelow(rng, 300) - 150) / 100.0;
+            c.cx[j][i] = i * Crowns::STEP + (RngBelow(rng, 300) - 150) / 100.0;
+            c.cy[j][i] = j * Crowns::STEP + (RngBelow(rng, 300) - 150) / 100.0;
             c.r[j][i] = 2.2 + RngBelow(rng, 150) / 100.0;
         }
 }
@@ -108,85 +138,81 @@ double CanopyAt(const Crowns& c, int x, int y) {
 }
 
 void DrawGround(Canvas& sheet, int x0) {
-    // Where the woods are (high) and the open land (low), warped so that the edges wander.
-    const Fractal cover = FractalMake(8, 3, 0.6, 0x6A0D);
-    const Fractal warp = FractalMake(4, 2, 0.5, 0x3A2F);
-    // Which open land is ploughed field and which meadow.
-    const Fractal use = FractalMake(16, 2, 0.5, 0xF1E1);
-    const Noise tufts = NoiseMake(64, 64, 0x7F75);
-    // Tracks: where a smooth field crosses its middle value, thin winding lines that run on across the edges.
-    const Fractal tracks = FractalMake(4, 2, 0.4, 0x5EA7);
+    // Woods (high) and small clearings (low), both fine-grained: the coarsest layer has 8 features per cell.
+    const Fractal cover = FractalMake(12, 3, 0.55, 0x6A0D);
+    const Fractal tone = FractalMake(16, 3, 0.6, 0xF1E1);
+    // A stream that runs from the top edge to the bottom and a track from the left edge to the right.
+    const Meander stream = {44, {14, 6, 2}, {0.4, 2.1, 4.0}};
+    const Meander track = {92, {12, 7, 3}, {1.3, 5.2, 0.7}};
     Crowns crowns;
     CrownsMake(crowns, 0xC20A);
 
-    std::vector<double> height(TILE_SIZE * TILE_SIZE), path(TILE_SIZE * TILE_SIZE);
     for (int y = 0; y < TILE_SIZE; ++y)
         for (int x = 0; x < TILE_SIZE; ++x) {
-            const double wx = x + (FractalAt(warp, x, y) - 0.5) * 16, wy = y + (FractalAt(warp, y, x) - 0.5) * 16;
-            height[y * TILE_SIZE + x] = FractalAt(cover, wx, wy);
-            path[y * TILE_SIZE + x] = FractalAt(tracks, x, y) - 0.5;
-        }
-    auto at = [](const std::vector<double>& f, int x, int y) { return f[Wrap(y) * TILE_SIZE + Wrap(x)]; };
-    const double WOOD = 0.5;
-
-    for (int y = 0; y < TILE_SIZE; ++y)
-        for (int x = 0; x < TILE_SIZE; ++x) {
-            const double h = at(height, x, y);
-            // A track pixel: the field changes sign between it and its right or lower neighbour.
-            const double p = at(path, x, y);
-            const bool track = (p > 0) != (at(path, x + 1, y) > 0) || (p > 0) != (at(path, x, y + 1) > 0);
+            const double h = FractalAt(cover, x, y), t = FractalAt(tone, x, y);
             Rgb c;
-            if (h > WOOD && !track) {
+            if (h > 0.47) {
                 const double lit = CanopyAt(crowns, x, y);
                 c = lit <= 0 ? FLOOR : Mix(CROWN_DARK, CROWN_LIGHT, static_cast<int>(lit * 256));
-            } else if (track) {
-                c = Mix(TRACK, SOIL, static_cast<int>(NoiseAt(tufts, x, y) * 160));
-            } else if (FractalAt(use, x, y) > 0.6) {
-                // Fields: furrows on a slant, the same everywhere so they join across the edges.
-                const bool furrow = Wrap(x + y * 2) % 4 == 0;
-                c = Mix(FIELD, SOIL, furrow ? 110 : static_cast<int>(NoiseAt(tufts, x, y) * 80));
             } else {
-                const double t = NoiseAt(tufts, x, y);
-                c = Mix(MEADOW_DARK, MEADOW_LIGHT, static_cast<int>(Clamp01(t * 1.2 - 0.1) * 256));
+                c = Mix(GRASS_DARK, GRASS_LIGHT, static_cast<int>(Clamp01(t * 2 - 0.5) * 256));
             }
-            // Woods cast a short shadow down and to the right onto open land.
-            if (h <= WOOD && at(height, x - 2, y - 2) > WOOD) c = Mix(c, {0, 0, 0}, 64);
+            const double water = MeanderDistance(stream, y + 0.5, x + 0.5);
+            const double road = MeanderDistance(track, x + 0.5, y + 0.5);
+            // Under the trees the stream shows only in part.
+            const int hidden = h > 0.47 ? 110 : 0;
+            if (water < 1.2)
+                c = Mix(Mix(WATER, BANK, static_cast<int>(Clamp01(t * 1.5 - 0.4) * 120)), c, hidden);
+            else if (water < 2.2)
+                c = Mix(c, BANK, 140 - hidden);
+            else if (road < 0.9)
+                c = Mix(c, TRACK, 150 + static_cast<int>(t * 60));
             Plot(sheet, x0 + x, y, c);
         }
-
-    // Scattered bushes and boulders in the open, many and small, so none of them is a landmark.
-    Rng rng = RngMake(0xB05E);
-    for (int i = 0; i < 90; ++i) {
-        const int x = RngBelow(rng, TILE_SIZE), y = RngBelow(rng, TILE_SIZE), kind = RngBelow(rng, 3);
-        if (at(height, x, y) > WOOD - 0.02) continue;
-        const Rgb body = kind == 0 ? Rgb{112, 108, 96} : Rgb{40, 70, 36};
-        const Rgb shade = kind == 0 ? Rgb{62, 60, 52} : Rgb{26, 46, 26};
-        Plot(sheet, x0 + x, y, body);
-        Plot(sheet, x0 + Wrap(x + 1), y, body);
-        Plot(sheet, x0 + Wrap(x + 1), Wrap(y + 1), shade);
-        Plot(sheet, x0 + Wrap(x + 2), Wrap(y + 1), shade);
-    }
 }
 
-// Wisps: a field stretched sideways, kept only along the thin lines where it crosses its middle value (of even
-// width: the distance to the line is the value's distance over its slope), broken up by a second field, and
-// shown through a sparse ordered dither.
+// Wisps: short, thin strokes of varying length, angle, bend and thickness, placed at random but kept apart so
+// they spread over the whole cell without lining up, broken into pieces along their length and shown through
+// a scattered dither, so that most of any small area stays clear and the banner and the HUD stay readable.
+// Every stroke is drawn wrapped around the cell, so strokes over an edge join their continuation.
 void DrawClouds(Canvas& sheet, int x0) {
-    const Noise streaks = NoiseMake(3, 6, 0xC10D), detail = NoiseMake(6, 12, 0xC1A0);
-    const Noise gaps = NoiseMake(8, 16, 0x9A95);
-    auto field = [&](double x, double y) { return NoiseAt(streaks, x, y) * 0.75 + NoiseAt(detail, x, y) * 0.25; };
-    static const int BAYER[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-    for (int y = 0; y < TILE_SIZE; ++y)
-        for (int x = 0; x < TILE_SIZE; ++x) {
-            const double v = field(x, y) - 0.5;
-            const double gx = field(x + 1, y) - field(x - 1, y), gy = field(x, y + 1) - field(x, y - 1);
-            const double distance = std::fabs(v) / std::max(1e-4, std::sqrt(gx * gx + gy * gy) / 2);
-            const double line = 1 - distance / 4;  // 1 on the line, 0 four pixels away
-            const double broken = (NoiseAt(gaps, x, y) - 0.5) / 0.15;
-            const double density = Clamp01(std::min(line, broken)) * 0.4;  // never half the pixels
-            if (density <= 0 || density < (BAYER[y % 4][x % 4] + 0.5) / 16.0) continue;
-            Plot(sheet, x0 + x, y, line > 0.6 ? Rgb{236, 242, 250} : Rgb{186, 198, 218});
+    Rng rng = RngMake(0x51A7);
+    const int COUNT = 14;
+    double px[COUNT], py[COUNT];
+    int placed = 0;
+    for (int tries = 0; placed < COUNT && tries < 2000; ++tries) {
+        const double x = RngBelow(rng, TILE_SIZE), y = RngBelow(rng, TILE_SIZE);
+        bool clear = true;
+        for (int i = 0; i < placed && clear; ++i) {
+            double dx = std::fabs(x - px[i]), dy = std::fabs(y - py[i]);
+            dx = std::min(dx, TILE_SIZE - dx), dy = std::min(dy, TILE_SIZE - dy);
+            clear = dx * dx * 0.3 + dy * dy > 14 * 14;  // strokes are wide, so keep them apart most across
         }
+        if (clear) px[placed] = x, py[placed++] = y;
+    }
+    for (int i = 0; i < placed; ++i) {
+        const double length = 28 + RngBelow(rng, 52), angle = (RngBelow(rng, 100) - 50) * M_PI / 180;
+        const double bend = (RngBelow(rng, 200) - 100) / 100.0 * 4, width = 1.0 + RngBelow(rng, 100) / 100.0;
+        const double breakPhase = RngBelow(rng, 628) / 100.0, breakRate = 0.08 + RngBelow(rng, 10) / 100.0;
+        const double ux = std::cos(angle), uy = std::sin(angle);
+        const int reach = static_cast<int>(length / 2) + 4;
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx) {
+                const double s = dx * ux + dy * uy, across = -dx * uy + dy * ux;
+                const double along = s / (length / 2);  // -1 .. 1 from end to end
+                if (std::fabs(along) >= 1) continue;
+                const double off = across - bend * (1 - along * along);
+                const double half = width * (1 - along * along * along * along);  // tapered ends
+                const double core = 1 - std::fabs(off) / (half + 0.5);
+                // Broken: the stroke thins out and vanishes where a wave along it runs low.
+                const double piece = 0.55 + 0.6 * std::sin(s * breakRate + breakPhase);
+                const double density = Clamp01(std::min(core * 1.4, piece)) * 0.45;
+                if (density <= 0 || density * 256 <= RngBelow(rng, 256)) continue;
+                const int x = Wrap(static_cast<int>(std::lround(px[i])) + dx);
+                const int y = Wrap(static_cast<int>(std::lround(py[i])) + dy);
+                Plot(sheet, x0 + x, y, core > 0.7 && piece > 0.9 ? Rgb{204, 212, 226} : Rgb{148, 162, 182});
+            }
+    }
 }
 
 }  // namespace
