@@ -128,6 +128,8 @@ wait_window() {
 
 # Escape must end the program within 10 s with exit code 0.
 escape_ends() {
+    local pressed
+    pressed=$(date +%s%N)
     xdotool key Escape
     for _ in $(seq 100); do
         kill -0 "$ENGINE_PID" 2>/dev/null || break
@@ -142,7 +144,8 @@ escape_ends() {
     wait "$ENGINE_PID"
     local code=$?
     ENGINE_PID=""
-    [ "$code" -eq 0 ] && echo "  Escape: exit code 0" || fail "$1: exit code $code after Escape"
+    [ "$code" -eq 0 ] && echo "  Escape: exit code 0 after $((($(date +%s%N) - pressed) / 1000000)) ms" ||
+        fail "$1: exit code $code after Escape"
 }
 
 # expect_boxes NAME BOX...: the boxes shown, in order, were exactly these.
