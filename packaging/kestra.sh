@@ -25,7 +25,7 @@ engine=${KESTRA_ENGINE:-$prefix/lib/kestra/engine}
 data=${KESTRA_DATA:-$prefix/share/games/kestra}
 
 # XDG_DATA_HOME counts only as an absolute path, as the XDG base directory
-# specification says; otherwise the folder lies under HOME.
+# rules have it; otherwise the folder lies under HOME.
 case ${XDG_DATA_HOME:-} in
 /*) base=$XDG_DATA_HOME ;;
 *)
