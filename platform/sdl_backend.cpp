@@ -291,8 +291,9 @@ SDL_Texture* Enlarged(int scale) {
 // Otherwise the picture is first enlarged with nearest-neighbour by the
 // smallest whole multiple that reaches the rectangle, and that is smoothed
 // down to the rectangle: only the window pixels that straddle two picture
-// pixels are blended, so edges stay one pixel sharp and do not shimmer when
-// the picture scrolls.
+// pixels are blended, so edges stay about one pixel sharp, and a scrolling
+// detail shimmers far less than with nearest-neighbour alone (figures in
+// docs/display.md).
 void PresentScaled() {
     int outW = 0, outH = 0;
     if (SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0) return;
