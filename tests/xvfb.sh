@@ -1,5 +1,6 @@
 # Sourced by the scripts that run the game in a real X window: an X server of
-# their own (Xvfb), started at a given size and stopped by xvfb_stop.
+# their own (Xvfb), started at a given size and stopped by xvfb_stop, and the
+# Escape that must end the game.
 #
 # -noreset: by default the server resets whenever its last client leaves, and
 # a client that connects during the reset is dropped. Each xdotool call of a
@@ -41,4 +42,23 @@ xvfb_stop() {
         wait "$XVFB_PID" 2>/dev/null
     fi
     XVFB_PID=""
+}
+
+# escape_ends PID TENTHS: presses Escape and waits up to TENTHS tenths of a
+# second for the program PID (a child of the caller) to end. Sets EXIT_CODE to
+# its exit code, or to "" when it is still running; ESCAPE_MS to the time
+# it took.
+escape_ends() {
+    local pid=$1 tenths=$2 pressed
+    pressed=$(date +%s%N)
+    xdotool key Escape 2>/dev/null
+    for _ in $(seq "$tenths"); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    ESCAPE_MS=$((($(date +%s%N) - pressed) / 1000000))
+    EXIT_CODE=""
+    kill -0 "$pid" 2>/dev/null && return 0
+    wait "$pid"
+    EXIT_CODE=$?
 }

@@ -122,16 +122,10 @@ BARS=$(convert "$WORK/shot.png" -fill black -draw "rectangle $PIC_X,$PIC_Y $((PI
     -format '%k %[fx:maxima]' info: 2>/dev/null)
 [ "$BARS" = "1 0" ] || fail "the bars around the picture are not black (colours, brightest: ${BARS:-?})"
 
-xdotool key Escape
-for _ in $(seq 150); do
-    kill -0 "$ENGINE_PID" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$ENGINE_PID" 2>/dev/null && fail "the engine did not end within 15 s of Escape"
-wait "$ENGINE_PID"
-CODE=$?
+escape_ends "$ENGINE_PID" 150
+[ -n "$EXIT_CODE" ] || fail "the engine did not end within 15 s of Escape"
 ENGINE_PID=""
-[ "$CODE" -eq 0 ] || fail "the engine ended with exit code $CODE"
+[ "$EXIT_CODE" -eq 0 ] || fail "the engine ended with exit code $EXIT_CODE"
 
 # The music played: the written audio is not silence.
 [ -s "$WORK/audio.raw" ] || fail "no audio was written"

@@ -97,15 +97,10 @@ no_boxes() {
 }
 shot() { import -display "$DISPLAY" -window root "$WORK/$1.png" 2>/dev/null || fail "import $1"; }
 quit() {
-    xdotool key Escape
-    for _ in $(seq 150); do
-        kill -0 "$GAME_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end within 15 s of Escape"
-    wait "$GAME_PID"
-    CODE=$?
+    escape_ends "$GAME_PID" 150
+    [ -n "$EXIT_CODE" ] || fail "the game did not end within 15 s of Escape"
     GAME_PID=""
+    CODE=$EXIT_CODE
     [ "$CODE" -eq 0 ] || fail "the game ended with exit code $CODE"
 }
 
