@@ -12,7 +12,7 @@ TMP=$(mktemp -d /tmp/kestra-wine-XXXXXX)
 export WINEPREFIX=$TMP/prefix WINEARCH=win64 WINEDEBUG=-all
 # No .NET or HTML engine installs (they would ask to download).
 export WINEDLLOVERRIDES="mscoree,mshtml="
-. tests/xvfb.sh
+. tests/support/xvfb.sh
 stop() {
     wineserver -k 2>/dev/null || true
     xvfb_stop

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/picture.h"
-#include "tests/reliability/run_game.h"
+#include "tests/support/picture.h"
+#include "tests/support/run_game.h"
 
 namespace {
 

@@ -24,7 +24,7 @@ DEB=$(ls "$DIR/kestra_${VERSION}_"*.deb 2>/dev/null | head -n1)
 NEWER=$(find "$GAME" -maxdepth 1 -newer "$DEB" \( -name engine -o -name '*.so' -o -name '*.bmp' -o -name '*.mid' \) | head -n1)
 [ -z "$NEWER" ] || { echo "SKIP: $NEWER is newer than $DEB (run scripts/package.sh)"; exit $SKIP; }
 
-. "$(dirname "$0")/../xvfb.sh"
+. "$(dirname "$0")/../support/xvfb.sh"
 WORK=$(mktemp -d /tmp/installed-run-XXXXXX)
 GAME_PID=""
 cleanup() {

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "tests/platform/platform_fixture.h"
+#include "tests/support/platform_fixture.h"
 
 namespace {
 

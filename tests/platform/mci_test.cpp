@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/platform/platform_fixture.h"
+#include "tests/support/platform_fixture.h"
 
 namespace {
 

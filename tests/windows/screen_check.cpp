@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/e2e/picture.h"
+#include "tests/support/picture.h"
 
 int main(int argc, char** argv) {
     if (argc < 4 || (std::strcmp(argv[3], "high") == 0 && argc != 5)) {

@@ -59,7 +59,7 @@ for file in engine.exe prog.dll tiles.bmp sprites.bmp text.bmp song.mid; do
     [ -f "$GAME/$file" ] || die "the zip has no kestra/$file"
 done
 
-. "$(dirname "$0")/../xvfb.sh"  # escape_ends
+. "$(dirname "$0")/../support/xvfb.sh"  # escape_ends
 # xdotool complains of the input focus on a server with no window manager.
 xdotool() { command xdotool "$@" 2>/dev/null; }
 
