@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "tests/support/platform_fixture.h"
+#include "tests/support/harness.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/support/platform_fixture.h"
+#include "tests/support/harness.h"
 
 namespace {
 

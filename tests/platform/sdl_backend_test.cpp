@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/platform_fixture.h"
+#include "tests/support/harness.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/support/graphics_fixture.h"
+#include "tests/support/harness.h"
 
 using namespace gfxtest;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/support/bitmap.h"
-#include "tests/support/graphics_fixture.h"
+#include "tests/support/harness.h"
 #include "tests/support/surface.h"
 
 using namespace gfxtest;
