@@ -28,6 +28,7 @@
 #include "engine/host/runner.h"
 #include "platform/backend.h"
 #include "platform/headless.h"
+#include "tests/support/temp_dir.h"
 
 #ifndef KESTRA_GAME_DIR
 #define KESTRA_GAME_DIR "build/game"
@@ -275,13 +276,13 @@ void PrintSummary() {
 int main(int argc, char** argv) {
     const char* gameDir = std::getenv("KESTRA_GAME_DIR");
     if (!gameDir || !*gameDir) gameDir = KESTRA_GAME_DIR;
-    std::string scratch;
-    if (!bench::EnterScratchFolder(&scratch)) {
-        std::fprintf(stderr, "game_bench: cannot make a scratch folder in /tmp\n");
+    support::TempDir scratch(true);  // the data files are copied here; a beaten high score is written here
+    if (scratch.path.empty()) {
+        std::fprintf(stderr, "game_bench: cannot make a scratch folder\n");
         return 1;
     }
     for (const char* name : kDataFiles)
-        if (!CopyFile(std::string(gameDir) + "/" + name, scratch + "/" + name)) {
+        if (!CopyFile(std::string(gameDir) + "/" + name, scratch / name)) {
             std::fprintf(stderr, "game_bench: cannot copy %s/%s (build the game first)\n", gameDir, name);
             return 1;
         }
@@ -303,8 +304,6 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    for (const char* name : kDataFiles) std::remove((scratch + "/" + name).c_str());
-    bench::LeaveScratchFolder(scratch);
     for (int i = 0; i < HeadlessBoxCount(); ++i)
         std::fprintf(stderr, "game_bench: message box %s: %s\n", HeadlessBoxCaption(i), HeadlessBoxText(i));
     if (exitCode != 0 || !run.done || run.sums.frames == 0) {

@@ -10,6 +10,8 @@
 
 #include "bench/bench_world.h"
 #include "prog/core/text.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/world.h"
 
 namespace {
 
@@ -41,8 +43,8 @@ BENCHMARK(BM_HudFormat)->UseManualTime()->Unit(benchmark::kMicrosecond)->MinTime
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string scratch;
-    if (!bench::EnterScratchFolder(&scratch) || !bench::SetUpGame(1)) {
+    support::TempDir scratch(true);  // the set-up reads the high-score file here
+    if (scratch.path.empty() || !fake::SetUpGame(1)) {
         std::fprintf(stderr, "hud_bench: the game's set-up failed\n");
         return 1;
     }
@@ -53,7 +55,6 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     const long liveAfter = GameAllocLive();
     ResetWorld();
-    bench::LeaveScratchFolder(scratch);
 
     std::printf("\nHUD text: %zu characters; live allocations %ld before and %ld after the runs.\n",
                 std::strlen(hudText), liveBefore, liveAfter);

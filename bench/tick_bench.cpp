@@ -17,6 +17,8 @@
 #include "prog/objects/debris.h"
 #include "prog/objects/records.h"
 #include "prog/objects/shots.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/world.h"
 
 namespace {
 
@@ -41,7 +43,7 @@ void MakeEnemy(int32_t x, int32_t y, int32_t kind) {
 // The world, the ship in play near the bottom and the population; returns
 // the number of each kind of object alive (the banner counts as an enemy).
 bool BuildStressScene(Counts* counts) {
-    if (!bench::SetUpGame(kSeed)) return false;
+    if (!fake::SetUpGame(kSeed)) return false;
     Ship* ship = TheShip;
     ship->mode = SHIP_PLAYING;
     ship->hitPoints = ship->maxHitPoints;
@@ -98,16 +100,15 @@ BENCHMARK(BM_TickStressPopulation)->UseManualTime()->Unit(benchmark::kMicrosecon
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string scratch;
-    if (!bench::EnterScratchFolder(&scratch)) {
-        std::fprintf(stderr, "tick_bench: cannot make a scratch folder in /tmp\n");
+    support::TempDir scratch(true);  // a beaten high score is written here
+    if (scratch.path.empty()) {
+        std::fprintf(stderr, "tick_bench: cannot make a scratch folder\n");
         return 1;
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     ResetWorld();
-    bench::LeaveScratchFolder(scratch);
 
     std::printf(
         "\nPopulation before the tick: %ld enemies (the banner included), %ld shots, %ld debris; "

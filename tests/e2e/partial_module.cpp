@@ -1,6 +1,4 @@
-// A loadable module that is not a whole game: it exports VProgInterface or
-// VProgProcedure only when asked to at build time, and always one unrelated
-// function, so that it is a valid library whatever it lacks.
+// A valid library lacking entry points: VProgInterface or VProgProcedure only when asked at build time.
 #include "interface/prog.h"
 
 extern "C" __attribute__((visibility("default"))) int KestraUnrelatedExport() { return 7; }

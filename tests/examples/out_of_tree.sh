@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Builds the starfield example the way a module outside this repository is
-# built: install the kit of BUILD_DIR into a fresh prefix, configure and build
-# examples/starfield on its own against it, check that prog.so exports the two
-# entry points and nothing else, and run the folder it made for a moment.
+# Builds examples/starfield against the kit of BUILD_DIR installed in a fresh prefix, as an outside module is
+# built; prog.so must export the two entry points only, and the folder it made must run.
 # usage: out_of_tree.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1

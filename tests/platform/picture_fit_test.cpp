@@ -1,77 +1,46 @@
-// Placing the 4:3 picture in windows of any size, its scaling steps, and the
-// pointer mapping between window and picture pixels.
 #include "platform/picture_fit.h"
 
 #include <gtest/gtest.h>
 
-#include <utility>
 #include <vector>
 
-namespace {
-
-typedef std::pair<int, int> Point;
-
-Point ToPicture(const PictureFit& f, int x, int y) {
-    Point p;
-    PictureFitToPicture(f, 1024, 768, x, y, &p.first, &p.second);
-    return p;
-}
-
-struct FitCase {
-    int windowW, windowH, maxSide;
-    PictureFit expected;
-};
-
 TEST(PictureFit, LetterBoxedRectangleAndScalingSteps) {
-    const FitCase cases[] = {
-        {1024, 768, 0, {0, 0, 1024, 768, 1, false}},        // one to one
-        {1366, 768, 0, {171, 0, 1024, 768, 1, false}},      // bars at the sides, still one to one
-        {2048, 1536, 0, {0, 0, 2048, 1536, 2, false}},      // a whole multiple: nearest-neighbour only
-        {1920, 1080, 0, {240, 0, 1440, 1080, 2, true}},     // twice, then smoothed down
-        {2560, 1440, 0, {320, 0, 1920, 1440, 2, true}},     //
-        {3840, 2160, 0, {480, 0, 2880, 2160, 3, true}},     //
-        {3840, 2160, 2048, {480, 0, 2880, 2160, 2, true}},  // the largest texture allowed
-        {3840, 2160, 1000, {480, 0, 2880, 2160, 1, true}},  // none larger than the picture: smoothed up
-        {1280, 1024, 0, {0, 32, 1280, 960, 2, true}},       // bars above and below
-        {1000, 1000, 0, {0, 125, 1000, 750, 1, true}},      // smaller than the picture
-        {3, 1, 0, {1, 0, 1, 1, 1, true}},                   // never thinner than a pixel
-        {0, 768, 0, {0, 0, 0, 0, 1, false}},                // no window
+    const int cases[][9] = {
+        // window width, height, largest texture side; x, y, w, h, prescale, smooth
+        {1024, 768, 0, 0, 0, 1024, 768, 1, 0},         // one to one
+        {1366, 768, 0, 171, 0, 1024, 768, 1, 0},       // bars at the sides, still one to one
+        {2048, 1536, 0, 0, 0, 2048, 1536, 2, 0},       // a whole multiple: nearest-neighbour only
+        {1920, 1080, 0, 240, 0, 1440, 1080, 2, 1},     // twice, then smoothed down
+        {3840, 2160, 0, 480, 0, 2880, 2160, 3, 1},     // three times
+        {3840, 2160, 2048, 480, 0, 2880, 2160, 2, 1},  // the largest texture allowed
+        {3840, 2160, 1000, 480, 0, 2880, 2160, 1, 1},  // none larger than the picture: smoothed up
+        {1280, 1024, 0, 0, 32, 1280, 960, 2, 1},       // bars above and below
+        {1000, 1000, 0, 0, 125, 1000, 750, 1, 1},      // smaller than the picture
+        {3, 1, 0, 1, 0, 1, 1, 1, 1},                   // never thinner than a pixel
+        {0, 768, 0, 0, 0, 0, 0, 1, 0},                 // no window
     };
-    for (const FitCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.windowW << "x" << c.windowH << " max " << c.maxSide);
-        const PictureFit f = PictureFitMake(c.windowW, c.windowH, 1024, 768, c.maxSide);
-        const PictureFit& e = c.expected;
-        EXPECT_EQ((std::vector<int>{f.x, f.y, f.w, f.h, f.prescale, f.smooth}),
-                  (std::vector<int>{e.x, e.y, e.w, e.h, e.prescale, e.smooth}));
+    for (const auto& c : cases) {
+        const PictureFit f = PictureFitMake(c[0], c[1], 1024, 768, c[2]);
+        EXPECT_EQ(std::vector<int>({f.x, f.y, f.w, f.h, f.prescale, f.smooth}), std::vector<int>(c + 3, c + 9)) << c[0];
     }
 }
 
-// Every picture pixel's centre lands in a window pixel that maps back to it,
-// at every size that shows the picture at least at its own size; the bars
-// map outside the picture, and the corners to its corners.
+// Sizes showing the picture at least at its own size round-trip each pixel centre; bars map outside.
 TEST(PictureFit, PointerMappingRoundTripsAndBars) {
-    const int sizes[][2] = {{1024, 768}, {1920, 1080}, {2560, 1440}, {1280, 1024}, {1600, 1200}, {3840, 2160}};
-    for (const auto& s : sizes) {
-        SCOPED_TRACE(testing::Message() << s[0] << "x" << s[1]);
-        const PictureFit f = PictureFitMake(s[0], s[1], 1024, 768, 0);
-        int wx = 0, wy = 0, px = 0, py = 0;
-        for (int p = 0; p < 1024; ++p) {
-            PictureFitToWindow(f, 1024, 768, p, p * 3 / 4, &wx, &wy);
-            PictureFitToPicture(f, 1024, 768, wx, wy, &px, &py);
-            ASSERT_EQ(px, p);
-            ASSERT_EQ(py, p * 3 / 4);
+    std::vector<int> p(2);
+    auto picture = [&](const PictureFit& f, int x, int y) {
+        PictureFitToPicture(f, 1024, 768, x, y, &p[0], &p[1]);
+        return p;
+    };
+    for (const auto& size : {std::pair(1024, 768), {1920, 1080}, {1280, 1024}, {1600, 1200}, {3840, 2160}}) {
+        const PictureFit f = PictureFitMake(size.first, size.second, 1024, 768, 0);
+        for (int i = 0, x = 0, y = 0; i < 1024; ++i) {
+            PictureFitToWindow(f, 1024, 768, i, i * 3 / 4, &x, &y);
+            ASSERT_EQ(picture(f, x, y), std::vector<int>({i, i * 3 / 4})) << size.first;
         }
-        EXPECT_EQ(ToPicture(f, f.x, f.y), Point(0, 0));
-        EXPECT_EQ(ToPicture(f, f.x + f.w - 1, f.y + f.h - 1), Point(1023, 767));
-        EXPECT_EQ(ToPicture(f, f.x - 1, f.y - 1), Point(-1, -1));
-        EXPECT_EQ(ToPicture(f, f.x + f.w, f.y + f.h), Point(1024, 768));
+        EXPECT_EQ(picture(f, f.x - 1, f.y - 1), std::vector<int>({-1, -1}));
+        EXPECT_EQ(picture(f, f.x + f.w, f.y + f.h), std::vector<int>({1024, 768}));
     }
-    const PictureFit hd = PictureFitMake(1920, 1080, 1024, 768, 0);
-    Point w;
-    PictureFitToWindow(hd, 1024, 768, 504, 393, &w.first, &w.second);
-    EXPECT_EQ(w, Point(949, 553));
-    // By the window pixel's centre: 760.5 / 1.40625 = 540.8, 600.5 / 1.40625 = 427.02.
-    EXPECT_EQ(ToPicture(hd, 1000, 600), Point(540, 427));
+    // 760.5 / 1.40625 = 540.8 and 600.5 / 1.40625 = 427.02
+    EXPECT_EQ(picture(PictureFitMake(1920, 1080, 1024, 768, 0), 1000, 600), std::vector<int>({540, 427}));
 }
-
-}  // namespace

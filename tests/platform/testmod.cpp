@@ -1,2 +1,1 @@
-// A module for the loader tests: one export with a known answer.
 extern "C" int PlatformTestModuleAnswer() { return 42; }

@@ -1,10 +1,9 @@
-// Windows bitmap files built byte by byte for the tests, so that what the
-// loader is given does not depend on the decoder under test.
+// Bitmap files built byte by byte, independently of the decoder under test.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,90 +13,47 @@ struct Rgb {
     uint8_t r, g, b;
 };
 
-// The RGB565 value a 16-bit display shows for a colour: each channel cut to
-// its top bits.
-inline uint16_t To565(Rgb c) { return static_cast<uint16_t>((c.r >> 3) << 11 | (c.g >> 2) << 5 | (c.b >> 3)); }
+inline uint16_t To565(Rgb c) { return uint16_t((c.r >> 3) << 11 | (c.g >> 2) << 5 | (c.b >> 3)); }
 
-inline void Put(std::vector<uint8_t>& v, uint32_t x, int bytes) {
-    for (int i = 0; i < bytes; i++) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
-
-struct BmpSpec {
-    int width = 0, height = 0;
-    int bits = 24;                 // 4, 8 (palettised), 24 or 32
-    bool topDown = false;          // rows stored top first, height negative
-    std::vector<Rgb> pixels;       // top row first (24 and 32 bits)
-    std::vector<Rgb> palette;      // 4 and 8 bits
-    std::vector<uint8_t> indices;  // top row first (4 and 8 bits)
-    uint8_t alpha = 0;             // fourth byte of 32-bit pixels
+struct BmpLayout {
+    int width = 0, height = 0, bits = 24;  // 24, or 1, 4 or 8 with a palette
+    std::vector<Rgb> pixels, palette;      // pixels and palette indices top row first
+    std::vector<uint8_t> indices;
 };
 
-inline std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
-    const int stride = ((s.width * s.bits + 31) / 32) * 4;
-    const uint32_t paletteBytes = static_cast<uint32_t>(s.palette.size()) * 4;
-    const uint32_t offset = 14 + 40 + paletteBytes;
-    const uint32_t imageBytes = static_cast<uint32_t>(stride * s.height);
+inline std::vector<uint8_t> MakeBmp(const BmpLayout& s) {
+    const uint32_t stride = (s.width * s.bits + 31) / 32 * 4, size = stride * s.height,
+                   offset = 54 + 4 * s.palette.size();
     std::vector<uint8_t> v = {'B', 'M'};
-    const uint32_t header[] = {offset + imageBytes,
-                               0,
-                               offset,
-                               40,
-                               static_cast<uint32_t>(s.width),
-                               static_cast<uint32_t>(s.topDown ? -s.height : s.height)};
-    for (uint32_t x : header) Put(v, x, 4);
-    Put(v, 1, 2);  // planes
-    Put(v, static_cast<uint32_t>(s.bits), 2);
-    const uint32_t info[] = {0 /* uncompressed */, imageBytes, 2835, 2835, static_cast<uint32_t>(s.palette.size()), 0};
-    for (uint32_t x : info) Put(v, x, 4);
+    for (uint32_t x : {offset + size, 0u, offset, 40u, uint32_t(s.width), uint32_t(s.height), 1u | s.bits << 16,
+                       0u /* uncompressed */, size, 2835u, 2835u, uint32_t(s.palette.size()), 0u})
+        for (int i = 0; i < 4; i++) v.push_back(uint8_t(x >> 8 * i));
     for (Rgb c : s.palette) v.insert(v.end(), {c.b, c.g, c.r, 0});
-    for (int i = 0; i < s.height; i++) {
-        const int y = s.topDown ? i : s.height - 1 - i;
-        std::vector<uint8_t> row;
-        for (int x = 0; x < s.width; x++) {
-            const size_t at = static_cast<size_t>(y) * s.width + x;
-            if (s.bits == 24 || s.bits == 32) {
-                row.insert(row.end(), {s.pixels[at].b, s.pixels[at].g, s.pixels[at].r});
-                if (s.bits == 32) row.push_back(s.alpha);
-            } else if (s.bits == 8) {
-                row.push_back(s.indices[at]);
-            } else if (s.bits == 4) {
-                if (x % 2 == 0)
-                    row.push_back(static_cast<uint8_t>(s.indices[at] << 4));
-                else
-                    row.back() |= s.indices[at] & 0x0F;
-            }
+    for (int y = s.height - 1; y >= 0; y--) {  // bottom row first
+        const size_t row = v.size();
+        for (int x = 0, at = y * s.width; x < s.width; x++, at++) {
+            if (s.bits == 24) v.insert(v.end(), {s.pixels[at].b, s.pixels[at].g, s.pixels[at].r});
+            if (s.bits < 24 && x * s.bits % 8 == 0) v.push_back(0);
+            if (s.bits < 24) v.back() |= uint8_t(s.indices[at] << (8 - s.bits - x * s.bits % 8));
         }
-        row.resize(static_cast<size_t>(stride), 0);
-        v.insert(v.end(), row.begin(), row.end());
+        v.resize(row + stride, 0);
     }
     return v;
 }
 
-inline std::string TempPath(const std::string& name) {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return ::testing::TempDir() + "gfx_" + (info ? std::string(info->name()) + "_" : "") + name;
-}
-
+// Writes `name` (prefixed with the test's name) in GoogleTest's temporary folder; gives its path.
 inline std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::string path = TempPath(name);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f) {
-        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string path = ::testing::TempDir() + "gfx_" + (test ? test->name() + std::string("_") : "") + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return path;
 }
 
-// A 24-bit bitmap with distinct colours in every pixel.
-inline BmpSpec Colours24(int width, int height) {
-    BmpSpec s;
-    s.width = width;
-    s.height = height;
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++)
-            s.pixels.push_back(Rgb{static_cast<uint8_t>(x * 37 + y * 11 + 7),
-                                   static_cast<uint8_t>(255 - x * 13 - y * 29),
-                                   static_cast<uint8_t>(x * 5 + y * 53 + 3)});
+inline BmpLayout Colours24(int width, int height) {  // every pixel a different colour
+    BmpLayout s{width, height, 24, {}, {}, {}};
+    for (int i = 0, x = 0, y = 0; i < width * height; i++, x = i % width, y = i / width)
+        s.pixels.push_back(
+            Rgb{uint8_t(x * 37 + y * 11 + 7), uint8_t(255 - x * 13 - y * 29), uint8_t(x * 5 + y * 53 + 3)});
     return s;
 }
 

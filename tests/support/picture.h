@@ -1,16 +1,16 @@
-// Screenshots compared with the game's own bitmaps: a picture file as RGB,
-// colours as a 16-bit screen shows them, and how much of a sheet rectangle or
-// a line of text a screenshot shows unchanged.
+// Screenshots compared with the game's own bitmaps, shared by the headless runs and screen_check.
 #pragma once
 #include <stb/stb_image.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace pic {
 
-// An image file (a PNG screenshot or a BMP of the game folder) as 8-bit RGB.
+// An image file (a PNG screenshot or a BMP) as 8-bit RGB.
 struct Picture {
     int w = 0, h = 0;
     std::vector<unsigned char> rgb;
@@ -26,8 +26,7 @@ struct Picture {
     }
 };
 
-// A 5-6-5 pixel as the screenshot shows it: each channel widened by
-// repeating its top bits.
+// A 5-6-5 pixel as the screenshot shows it: each channel widened by repeating its top bits.
 inline uint32_t Widened(uint32_t r, uint32_t g, uint32_t b) {
     return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
 }
@@ -35,57 +34,79 @@ inline uint32_t Widened(uint32_t r, uint32_t g, uint32_t b) {
 // A colour as the 16-bit display shows it: truncated to 5-6-5 and widened back.
 inline uint32_t Shown(uint32_t c) { return Widened((c >> 19) & 31, (c >> 10) & 63, (c >> 3) & 31); }
 
-// Share of the non-key pixels of a sheet rectangle that the screenshot shows
-// unchanged at (dx, dy). Clouds drawn over everything may hide a few.
-inline double Match(const Picture& pic, const Picture& sheet, int sx, int sy, int w, int h, int dx, int dy) {
-    const uint32_t key = Shown(sheet.At(0, 0));
-    int total = 0, same = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = Shown(sheet.At(sx + x, sy + y));
-            if (c == key) continue;
-            ++total;
-            same += dx + x >= 0 && dx + x < pic.w && dy + y >= 0 && dy + y < pic.h && pic.At(dx + x, dy + y) == c;
-        }
-    return total ? static_cast<double>(same) / total : 0.0;
-}
+// A 1024 x 768 screenshot with the font and sprite sheet of the game folder. Each check returns "" when the
+// screenshot shows it, else the scores seen. `tolerance`: a real display's rounding of 16-bit colours.
+class Screen {
+  public:
+    Screen(const std::string& shotPath, const std::string& gameDir, int tolerance = 0)
+        : shot(shotPath), font(gameDir + "/text.bmp"), sprites(gameDir + "/sprites.bmp"), tolerance(tolerance) {}
+    bool Readable() const { return shot.w == 1024 && shot.h == 768 && !font.rgb.empty() && !sprites.rgb.empty(); }
 
-// Share of the font's pixels of `text` found at (x, y) in the screenshot.
-inline double TextMatch(const Picture& pic, const Picture& font, const std::string& text, int x, int y) {
-    double sum = 0;
-    int glyphs = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const int n = static_cast<unsigned char>(text[i]);
-        if (n <= 32) continue;
-        sum += Match(pic, font, (n % 25) * 6, (n / 25) * 8, 6, 8, x + static_cast<int>(i) * 6, y);
-        ++glyphs;
-    }
-    return glyphs ? sum / glyphs : 0.0;
-}
-
-// How well `digits` match at (x, y), and how well the same number with every
-// digit changed does: clouds may hide part of a number, so a shown number must
-// match well and clearly better than the changed one.
-struct NumberScore {
-    double right, other;
-    bool Shown() const { return right > 0.6 && right > other + 0.15; }
-};
-inline NumberScore NumberMatch(const Picture& pic, const Picture& font, const std::string& digits, int x, int y) {
-    std::string wrong = digits;
-    for (char& c : wrong) c = static_cast<char>('0' + (c - '0' + 5) % 10);
-    return {TextMatch(pic, font, digits, x, y), TextMatch(pic, font, wrong, x, y)};
-}
-
-// The HUD's lines in the first frames, one every 8 pixels from the top left.
-constexpr const char* kFirstHud[] = {"Kestra v2.0e", "High Score: 0", "Your Score: 0", "  Missiles: 3",
+    // The HUD's lines in the first frames, one every 8 pixels from the top left.
+    std::string FirstHud() const {
+        std::string problems;
+        const char* const lines[] = {"Kestra v2.0e", "High Score: 0", "Your Score: 0", "  Missiles: 3",
                                      "     Speed: 0 clicks/sec"};
-// The high score's digits on the HUD's second line.
-constexpr int kHighScoreX = 72, kHighScoreY = 8;
+        for (int i = 0; i < 5; ++i) problems += Need(lines[i], Text(lines[i], 0, 8 * i), 0.8);
+        return problems;
+    }
+    // That HUD, and the banner at rest at (442, 323) with the panel waiting for a click (sheet y 186), not
+    // the one getting ready (124).
+    std::string Waiting() const {
+        const double click = Match(sprites, 182, 186, 141, 61, 442, 323);
+        return FirstHud() + Need("click panel", click, 0.8) +
+               Need("ready panel", Match(sprites, 182, 124, 141, 61, 442, 323), -1, click - 0.15);
+    }
+    // The HUD's high score shows `digits` (`again`: and the player's score 0).
+    std::string High(const std::string& digits, bool again = false) const {
+        return Hud("High Score: ", digits, 8) + (again ? Hud("Your Score: ", "0", 16) : "");
+    }
 
-// The banner, made at (512, 0), comes down to rest at (442, 323), showing the
-// panel of a ship waiting for a click (a rectangle of the sprite sheet).
-inline double WaitingPanelMatch(const Picture& pic, const Picture& sprites) {
-    return Match(pic, sprites, 182, 186, 141, 61, 442, 323);
-}
+  private:
+    Picture shot, font, sprites;
+    int tolerance;
+
+    // "" when the score lies in (low, high], else a line saying so.
+    static std::string Need(const std::string& what, double score, double low, double high = 1.0) {
+        char line[160];
+        std::snprintf(line, sizeof line, "'%s' %.2f NOT in (%.2f, %.2f]; ", what.c_str(), score, low, high);
+        return score > low && score <= high ? "" : line;
+    }
+    // Share of the non-key pixels of the sheet's rectangle (sx, sy, w, h) that the screenshot shows at (dx, dy).
+    double Match(const Picture& sheet, int sx, int sy, int w, int h, int dx, int dy) const {
+        int total = 0, same = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint32_t c = Shown(sheet.At(sx + x, sy + y));
+                if (c == Shown(sheet.At(0, 0))) continue;
+                ++total;
+                bool near = dx + x >= 0 && dx + x < shot.w && dy + y >= 0 && dy + y < shot.h;
+                for (int shift = 0; near && shift < 24; shift += 8)
+                    near = std::abs(int(shot.At(dx + x, dy + y) >> shift & 255) - int(c >> shift & 255)) <= tolerance;
+                same += near;
+            }
+        return total ? static_cast<double>(same) / total : 0.0;
+    }
+    // Share of the font's pixels of `text` (6 x 8 cells, 25 to a row) found at (x, y).
+    double Text(const std::string& text, int x, int y) const {
+        double sum = 0;
+        int glyphs = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const int n = static_cast<unsigned char>(text[i]);
+            if (n > 32) sum += Match(font, n % 25 * 6, n / 25 * 8, 6, 8, x + 6 * static_cast<int>(i), y), ++glyphs;
+        }
+        return glyphs ? sum / glyphs : 0.0;
+    }
+    // The HUD line at y shows `label`, then `digits` clearly better than with every digit changed (clouds
+    // may hide part of it).
+    std::string Hud(const std::string& label, const std::string& digits, int y) const {
+        std::string other = digits;
+        for (char& c : other) c = static_cast<char>('0' + (c - '0' + 5) % 10);
+        const int x = static_cast<int>(label.size()) * 6;
+        const double right = Text(digits, x, y);
+        return Need(label, Text(label, 0, y), 0.6) + Need(digits, right, 0.6) +
+               Need(other, Text(other, x, y), -1, right - 0.15);
+    }
+};
 
 }  // namespace pic

@@ -1,7 +1,5 @@
-// The one temporary-folder helper of the tests and benchmarks: a fresh folder
-// under the system's temporary directory, optionally made the working folder
-// (the game reads and writes its files where it stands), removed with
-// everything in it at the end. Also whole-file reads and writes.
+// The one temporary-folder helper of the tests and benchmarks: a fresh folder, optionally made the
+// working folder (the game works where it stands), removed with its contents; whole-file reads and writes.
 #pragma once
 #include <unistd.h>
 
@@ -15,15 +13,12 @@ namespace support {
 
 struct TempDir {
     std::string path;  // empty when no folder could be made
-
     explicit TempDir(bool enter = false) {
         std::error_code error;
         std::string pattern = (std::filesystem::temp_directory_path(error) / "kestra-test-XXXXXX").string();
         if (!error && mkdtemp(pattern.data())) path = pattern;
-        if (enter && !path.empty()) {
-            old = std::filesystem::current_path(error);
-            if (error || chdir(path.c_str()) != 0) old.clear();
-        }
+        if (enter && !path.empty()) old = std::filesystem::current_path(error);
+        if (!old.empty() && (error || chdir(path.c_str()) != 0)) old.clear();
     }
     ~TempDir() {
         std::error_code error;
@@ -32,7 +27,6 @@ struct TempDir {
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     std::string operator/(const std::string& name) const { return path + "/" + name; }
 
   private:
@@ -40,9 +34,8 @@ struct TempDir {
 };
 
 inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
-    bytes << in.rdbuf();
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
     return bytes.str();
 }
 

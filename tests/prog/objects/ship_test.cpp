@@ -1,222 +1,84 @@
-// The player ship: construction, reset, the tick, damage and collisions.
-#include <gtest/gtest.h>
-
+// The player ship: sheet column and row, reset, destruction and collisions.
 #include "tests/support/world.h"
 
 namespace {
 
 struct ShipTest : WorldFixture {
-    void SetUp() override {
-        WorldFixture::SetUp();
-        MakeBanner();
-    }
-    // An enemy whose box covers the ship's at (500, 400).
+    void SetUp() override { WorldFixture::SetUp(), Banner = MakeEnemy(512, 0, ENEMY_BANNER); }
+    // An enemy whose box covers the ship's at (500, 400); frame: a power-up's type.
     static Enemy* Under(int32_t kind, int32_t frame = 0) {
         Enemy* e = MakeEnemy(509, 425, kind);
-        e->sprite.x = 500;
-        e->sprite.y = 400;
-        e->frame = frame;  // a power-up's type
-        return e;
-    }
-    // The values that construction and Reset both set.
-    static void ExpectFreshShip(const Ship* s) {
-        EXPECT_EQ(s->sprite.x, 503);
-        EXPECT_EQ(s->sprite.y, 768);
-        EXPECT_EQ(s->sprite.srcX, 108);  // the reset column until the first tick
-        EXPECT_EQ(s->sprite.srcY, 0);
-        EXPECT_EQ(s->missiles, 3);
-        EXPECT_EQ(s->hitPoints, 1);
-        EXPECT_EQ(s->maxHitPoints, 1);
-        EXPECT_EQ(s->weapons, 0);
-        EXPECT_EQ(s->score, 0);
-        EXPECT_EQ(s->sideSpeed, 0);
-        EXPECT_EQ(s->firing, 0);
-        EXPECT_EQ(s->animFrame, 0);
-        EXPECT_EQ(s->readyTicks, 0);
+        return e->sprite.x = 500, e->sprite.y = 400, e->frame = frame, e;
     }
 };
 
-TEST_F(ShipTest, ConstructionValues) {
+// Each tick shows the column of the mode (18 wide) and the row of the alternating animation frame (24 high); a new ship
+// shows the reset column.
+TEST_F(ShipTest, SheetColumnIsTheModeAndRowTheAnimationFrame) {
     Ship* s = TheShip;
-    ExpectFreshShip(s);
-    EXPECT_EQ(s->mode, SHIP_DOWN);
-    EXPECT_EQ(s->speed, 4);
-    EXPECT_EQ(s->sprite.w, 18u);
-    EXPECT_EQ(s->sprite.h, 25u);
-    EXPECT_EQ(s->sprite.srcW, 18);
-    EXPECT_EQ(s->sprite.srcH, 24);
-    EXPECT_EQ(s->sprite.state, 0);
-    EXPECT_EQ(s->sprite.image, SpritesImage);
-    ASSERT_NE(s->link, nullptr);
-    EXPECT_EQ(s->link->object, s);
-    Tick(s);
-    EXPECT_EQ(s->sprite.srcX, 72);  // the down column
-    EXPECT_EQ(s->sprite.srcY, 24);
-}
-
-TEST_F(ShipTest, LinkAllocationFailureLeavesTheShipUndrawn) {
-    Ship* s = static_cast<Ship*>(GameAlloc(sizeof(Ship)));
-    GameAllocFailAt(1);
-    ConstructShip(s);
-    EXPECT_EQ(s->link, nullptr);
-    EXPECT_FALSE(Drawn(s));
-    EXPECT_EQ(s->mode, SHIP_DOWN);
-    Tick(s);
-    EXPECT_EQ(s->sprite.srcX, 72);
-    GameFree(s);
-}
-
-TEST_F(ShipTest, CountdownEndsOnTheHundredthTick) {
-    Ship* s = TheShip;
-    s->mode = SHIP_READY;
-    s->readyTicks = 100;
-    s->hitPoints = -3;
-    for (int i = 1; i <= 99; ++i) Tick(s);
-    EXPECT_EQ(s->mode, SHIP_READY);
-    EXPECT_EQ(s->readyTicks, 1);
-    EXPECT_EQ(Banner->sprite.state, 0);
-    Tick(s);
-    EXPECT_EQ(s->mode, SHIP_PLAYING);
-    EXPECT_EQ(s->hitPoints, 1);
-    EXPECT_EQ(Banner->sprite.state, STATE_HIDDEN);
-    EXPECT_EQ(s->sprite.srcX, 36);
-    Tick(s);
-    EXPECT_EQ(s->mode, SHIP_PLAYING);
-}
-
-TEST_F(ShipTest, NoBannerIsNeeded) {
-    ClearChains();
-    TheShip->mode = SHIP_READY;
-    TheShip->readyTicks = 1;
-    Tick(TheShip);
-    EXPECT_EQ(TheShip->mode, SHIP_PLAYING);
-    ShipPlaying(500, 400);
-    TakeDamage(TheShip, 1);
-    EXPECT_EQ(TheShip->mode, SHIP_DOWN);
-}
-
-TEST_F(ShipTest, AnimFrameAlternates) {
-    for (int f : {1, 0, 1, 0}) {
-        Tick(TheShip);
-        EXPECT_EQ(TheShip->animFrame, f);
-        EXPECT_EQ(TheShip->sprite.srcY, f * 24);
+    EXPECT_EQ((V{s->mode, s->sprite.srcX, s->sprite.srcY, s->speed}), (V{SHIP_DOWN, 108, 0, 4}));
+    for (const V& c : {V{SHIP_DOWN, 72, 24}, V{SHIP_PLAYING, 36, 0}, V{SHIP_READY, 54, 24}, V{SHIP_RESET, 108, 0},
+                       V{SHIP_ENTERING, 126, 24}}) {  // mode; srcX and srcY after the tick
+        s->mode = c[0], s->readyTicks = 100;
+        EXPECT_EQ((Tick(s), V{c[0], s->sprite.srcX, s->sprite.srcY}), c);
     }
 }
-
+// Everything but the speed is put back, under the bottom edge; every enemy but the Banner is killed (to die at its next
+// update, a power-up without debris) and every shot destroyed.
 TEST_F(ShipTest, ResetKeepsOnlyTheSpeed) {
     Ship* s = TheShip;
-    ShipPlaying(100, 200, 17, -6);
-    s->score = 900;
-    s->weapons = 0x3F;
-    s->missiles = 0;
-    s->firing = 1;
-    s->animFrame = 1;
-    s->readyTicks = 7;
-    s->hitPoints = -4;
-    Enemy* h = MakeEnemy(300, 300, ENEMY_HEAVY);
-    FireWeapons(0);
-    Reset(s);
-    ExpectFreshShip(s);
-    EXPECT_EQ(s->speed, 17);
-    EXPECT_EQ(s->mode, SHIP_RESET);
-    EXPECT_EQ(h->hitPoints, 0);  // killed, to die at its next update
-    EXPECT_EQ(Banner->hitPoints, 1);
-    EXPECT_EQ(ShotChain.oldest, nullptr);
+    ShipPlaying(100, 200, 17, -6), s->hitPoints = -4;
+    s->score = 900, s->weapons = 0x3F, s->missiles = 0, s->firing = 1, s->animFrame = 1, s->readyTicks = 7;
+    Enemy *h = MakeEnemy(300, 300, ENEMY_HEAVY), *p = MakeEnemy(600, 300, ENEMY_POWERUP);
+    FireWeapons(0), Reset(s);
+    EXPECT_EQ((V{s->sprite.x, s->sprite.y, s->sprite.srcX, s->sprite.srcY, s->missiles, s->hitPoints, s->maxHitPoints,
+                 s->weapons, s->score, s->sideSpeed, s->firing, s->animFrame, s->readyTicks, s->speed, s->mode}),
+              (V{503, 768, 108, 0, 3, 1, 1, 0, 0, 0, 0, 0, 0, 17, SHIP_RESET}));
+    EXPECT_EQ((V{h->hitPoints, p->hitPoints, Banner->hitPoints, Count(ShotChain)}), (V{0, 0, 1, 0}));
+    p->frame = 6;
+    EXPECT_EQ((UpdateEnemies(0), V{Count(EnemyChain), SpreadOf(DEBRIS_FRAGMENT).n > 0}),
+              (V{1, 1}));  // the heavy exploded
 }
-
-TEST_F(ShipTest, TakeDamageAboveZeroReturnsOld) {
-    TheShip->hitPoints = 5;
-    EXPECT_EQ(TakeDamage(TheShip, 2), 5);
-    EXPECT_EQ(TheShip->hitPoints, 3);
-    EXPECT_EQ(TheShip->mode, SHIP_DOWN);  // unchanged from construction
-    EXPECT_EQ(DebrisChain.oldest, nullptr);
-    TheShip->mode = SHIP_PLAYING;
-    EXPECT_EQ(TakeDamage(TheShip, 0), 3);
-    EXPECT_EQ(TheShip->mode, SHIP_PLAYING);
-}
-
-// Fragments carrying (-sideSpeed, -speed), then sparks, from the ship's centre
-// (509, 412); the Banner shows the "down" row.
+// Fragments from the ship's centre (509, 412) carrying (-sideSpeed, -speed) give or take 3, sparks around it; the
+// Banner shows the "down" row.
 TEST_F(ShipTest, DestroyedShipBurstsAndShowsTheBanner) {
     ShipPlaying(500, 400, 12, -5);
     Banner->sprite.state = STATE_HIDDEN;
-    std::vector<Particle> want;
-    srand(81);
-    PredictFragmentBurst(want, 509, 412, 5, -12);
-    PredictSparkBurst(want, 509, 412);
-    srand(81);
-    EXPECT_EQ(TakeDamage(TheShip, 3), 1);
-    EXPECT_EQ(TheShip->hitPoints, -2);  // never clamped
-    EXPECT_EQ(TheShip->mode, SHIP_DOWN);
-    EXPECT_EQ(Banner->sprite.srcY, 124);
-    EXPECT_EQ(Banner->sprite.state, 0);
-    EXPECT_EQ(Particles(), want);
+    EXPECT_EQ((V{TakeDamage(TheShip, 3), TheShip->hitPoints, TheShip->mode}), (V{1, -2, SHIP_DOWN}));  // not clamped
+    EXPECT_EQ((V{Banner->sprite.srcY, Banner->sprite.state}), (V{124, 0}));
+    const Spread f = SpreadOf(DEBRIS_FRAGMENT), s = SpreadOf(DEBRIS_SPARK);
+    EXPECT_TRUE(f.Within(509, 509, 412, 412, 5 - 3, 5 + 2, -12 - 3, -12 + 2) && f.n >= 7);
+    EXPECT_TRUE(s.Within(509 - 6, 509 + 5, 412 - 6, 412 + 5) && s.n >= 9);
 }
-
-// Contact with a hostile: it loses one hit point, the ship is destroyed, the
-// hostile stays in its chain even when already dead; one hostile a tick.
-TEST_F(ShipTest, ContactWithAHeavy) {
+// Only while playing. Power-ups are taken (types 0 to 5 give their weapon bit, 6 a missile) and destroyed at once until
+// a hostile is met: the first hostile, even a dead one, loses as many hit points as the ship had and destroys it; it
+// stays in its chain, and later ones are not reached. The Banner over the ship is ignored.
+TEST_F(ShipTest, CollisionsInChainOrderUntilTheFirstHostile) {
     ShipPlaying(500, 400);
-    Enemy* h = Under(ENEMY_HEAVY);
-    Enemy* h2 = Under(ENEMY_HEAVY);
-    CheckCollisions(TheShip);
-    EXPECT_EQ(h->hitPoints, 14);
-    EXPECT_EQ(h2->hitPoints, 15);
-    EXPECT_EQ(TheShip->mode, SHIP_DOWN);
-    EXPECT_LT(TheShip->hitPoints, 1);
-    EXPECT_EQ(Banner->sprite.srcY, 124);
-    EXPECT_EQ(Count(EnemyChain), 3u);
-}
-
-// Types 0 to 5 give their weapon bit, type 6 a missile; each power-up is
-// destroyed at once, two in one tick included. The Banner over the ship is ignored.
-TEST_F(ShipTest, PowerUpPickUps) {
-    ShipPlaying(500, 400);
-    Banner->sprite.x = 450;
-    Banner->sprite.y = 380;
+    Banner->sprite.x = 450, Banner->sprite.y = 380;
     for (int32_t type = 0; type <= 6; ++type) {
-        SCOPED_TRACE(type);
-        Under(ENEMY_POWERUP, type);
-        Under(ENEMY_POWERUP, type);
+        Under(ENEMY_POWERUP, type), Under(ENEMY_POWERUP, type);
         CheckCollisions(TheShip);
-        EXPECT_EQ(TheShip->weapons, (1 << (type < 6 ? type + 1 : 6)) - 1);
-        EXPECT_EQ(TheShip->missiles, type < 6 ? 3 : 5);
-        EXPECT_EQ(Items(EnemyChain), (std::vector<Enemy*>{Banner}));
-        EXPECT_EQ(DrawListLength(), 2u);  // the ship and the Banner
+        EXPECT_EQ((V{type, TheShip->weapons, TheShip->missiles}),
+                  (V{type, (1 << (type < 6 ? type + 1 : 6)) - 1, type < 6 ? 3 : 5}));
+        EXPECT_EQ(Drawn(), (std::vector<void*>{Banner, TheShip}));
     }
-    EXPECT_EQ(TheShip->mode, SHIP_PLAYING);
-    EXPECT_EQ(Banner->hitPoints, 1);
-}
-
-// Power-ups older than the hostile are taken, newer ones stay; even a dead
-// hostile destroys the ship.
-TEST_F(ShipTest, PowerUpsBeforeAHostileAreTakenThoseAfterStay) {
-    ShipPlaying(500, 400);
-    Under(ENEMY_POWERUP, 0);
-    Enemy* h = Under(ENEMY_TRACKER);
-    h->hitPoints = 0;
-    Enemy* b = Under(ENEMY_POWERUP, 1);
-    CheckCollisions(TheShip);
-    EXPECT_EQ(TheShip->weapons, 0x01);
-    EXPECT_EQ(TheShip->mode, SHIP_DOWN);
-    EXPECT_EQ(Items(EnemyChain), (std::vector<Enemy*>{Banner, h, b}));
-    EXPECT_EQ(h->hitPoints, 0);
-}
-
-TEST_F(ShipTest, NothingHappensOutsidePlaying) {
-    ShipPlaying(500, 400);
-    Enemy* h = Under(ENEMY_HEAVY);
-    Under(ENEMY_POWERUP, 2);
-    for (int32_t mode : {SHIP_READY, SHIP_DOWN, SHIP_RESET, SHIP_ENTERING}) {
-        SCOPED_TRACE(mode);
+    TheShip->weapons = 0;
+    Enemy *h = Under(ENEMY_HEAVY), *h2 = Under(ENEMY_HEAVY), *p = Under(ENEMY_POWERUP, 2);
+    for (int32_t mode : {SHIP_READY, SHIP_DOWN, SHIP_RESET, SHIP_ENTERING, SHIP_PLAYING}) {
         TheShip->mode = mode;
         CheckCollisions(TheShip);
-        EXPECT_EQ(TheShip->mode, mode);
-        EXPECT_EQ(TheShip->hitPoints, 1);
-        EXPECT_EQ(TheShip->weapons, 0);
-        EXPECT_EQ(h->hitPoints, 15);
-        EXPECT_EQ(Count(EnemyChain), 3u);
+        EXPECT_EQ((V{TheShip->weapons, h->hitPoints, h2->hitPoints, TheShip->mode, Banner->sprite.srcY}),
+                  mode == SHIP_PLAYING ? V({0, 14, 15, SHIP_DOWN, 124}) : V({0, 15, 15, mode, 186}));
     }
+    EXPECT_EQ(Items(EnemyChain), (std::vector<Enemy*>{Banner, h, h2, p}));
+    ClearChains(), Banner = MakeEnemy(512, 0, ENEMY_BANNER);
+    ShipPlaying(500, 400);
+    Under(ENEMY_POWERUP, 0);
+    h = Under(ENEMY_TRACKER), h->hitPoints = 0;
+    TheShip->hitPoints = 1;
+    CheckCollisions(TheShip);
+    EXPECT_EQ((V{TheShip->weapons, TheShip->mode, h->hitPoints, Count(EnemyChain)}), (V{0x01, SHIP_DOWN, 0, 2}));
 }
 
 }  // namespace
