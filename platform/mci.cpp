@@ -14,6 +14,9 @@ namespace {
 
 bool audioOpen = false;
 
+// Of MIX_MAX_VOLUME (128).
+constexpr int kMusicVolume = 56;
+
 // The MIDI loader accepts any file and then plays silence, so the header is
 // checked here: "MThd", a big-endian length of 6, and the six bytes it covers.
 MCIERROR CheckMidiHeader(const char* path) {
@@ -43,6 +46,11 @@ bool OpenAudio() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
+    // SDL_mixer turns the music volume into the synthesiser's gain, and its
+    // full volume is six times the synthesiser's own default: a General MIDI
+    // tune with drums then clips. This volume gives the default's headroom
+    // back (peaks well below full scale) at a normal loudness.
+    Mix_VolumeMusic(kMusicVolume);
     audioOpen = true;
     return true;
 }
