@@ -197,9 +197,11 @@ int EngineMain(HINSTANCE instance, int showCommand) {
         // nothing to set up, play or show, so the engine skips the rest of
         // start-up and keeps an empty loop (window procedure and waiting,
         // no idle calls) until Escape or the window is closed, then ends
-        // with the quit message's code, 0.
+        // with 1: the game never started, and a launcher must be able to
+        // tell.
         NotifyShutdown();
-        return MainLoop();
+        MainLoop();
+        return 1;
     }
 
     StoreServices();
@@ -216,7 +218,10 @@ int EngineMain(HINSTANCE instance, int showCommand) {
     CallProcedure(0);
     timeStamp = timeGetTime();
 
-    return MainLoop();
+    // After a failed set-up the loop still runs until Escape, but the run
+    // ends with 1, not the quit message's 0.
+    int exitCode = MainLoop();
+    return ready ? exitCode : 1;
 }
 
 void ResetEngineForTests() {
