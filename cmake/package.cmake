@@ -46,7 +46,11 @@ endif()
 install(TARGETS engine prog platform
         RUNTIME DESTINATION lib/kestra COMPONENT game
         LIBRARY DESTINATION lib/kestra COMPONENT game)
-install(PROGRAMS ${KESTRA_PACKAGING}/kestra.sh DESTINATION games RENAME kestra COMPONENT game)
+# The window icon lies beside the engine, where it looks for it.
+install(FILES ${GAME_DIR}/icon.bmp DESTINATION lib/kestra COMPONENT game)
+# The launcher, with the version it answers to --version.
+configure_file(${KESTRA_PACKAGING}/kestra.sh ${KESTRA_PACKAGE_FILES}/kestra @ONLY)
+install(PROGRAMS ${KESTRA_PACKAGE_FILES}/kestra DESTINATION games COMPONENT game)
 install(FILES ${GAME_DIR}/tiles.bmp ${GAME_DIR}/sprites.bmp ${GAME_DIR}/text.bmp ${GAME_DIR}/song.mid
         DESTINATION share/games/kestra COMPONENT game)
 install(FILES ${KESTRA_PACKAGING}/kestra.desktop DESTINATION share/applications COMPONENT game)
@@ -81,4 +85,6 @@ each player.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${GAME_DIR})
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sf3-soundfont-gm")
+# xmessage, which shows the launcher's refusals to a player without a terminal.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "x11-utils")
 include(CPack)

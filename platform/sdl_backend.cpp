@@ -2,13 +2,17 @@
 // letter-boxed in it and scaled crisply (see PresentScaled), presented from an
 // RGB565 streaming texture with vsync, and SDL events translated into the
 // window messages the engine expects, with pointer positions mapped between
-// window and picture pixels.
+// window and picture pixels. The window names itself "kestra" to the desktop
+// (its X11 class), shows the game's icon from the engine's folder, and is
+// drawn again whenever the desktop asks (after a message box closed over it).
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "platform/backend.h"
 #include "platform/picture_fit.h"
 #include "platform/platform_state.h"
 
@@ -127,6 +131,8 @@ bool CloseWaiting() {
     return false;
 }
 
+void Redraw();
+
 void Translate(const SDL_Event& event) {
     switch (event.type) {
         case SDL_QUIT:
@@ -142,6 +148,9 @@ void Translate(const SDL_Event& event) {
                     break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                     PlatformPost(WM_ACTIVATEAPP, 0, 0);
+                    break;
+                case SDL_WINDOWEVENT_EXPOSED:
+                    Redraw();
                     break;
                 case SDL_WINDOWEVENT_ENTER:
                     PlatformSend(WM_SETCURSOR, (WPARAM)PlatformWindowHandle(), 1 | (WM_MOUSEMOVE << 16));
@@ -183,6 +192,9 @@ void Translate(const SDL_Event& event) {
 }  // namespace
 
 bool SdlStart() {
+    // The class the desktop matches against the game's menu entry
+    // (StartupWMClass); SDL would take the program's file name.
+    setenv("SDL_VIDEO_X11_WMCLASS", "kestra", 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "platform: cannot start video: %s\n", SDL_GetError());
         return false;
@@ -214,6 +226,21 @@ void SdlStop() {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+namespace {
+
+// The game's icon, icon.bmp beside the engine; magenta is transparent. A
+// missing icon leaves the desktop's own.
+void SetIcon() {
+    const std::string path = std::string(PlatformModuleDir()) + "/icon.bmp";
+    SDL_Surface* icon = SDL_LoadBMP(path.c_str());
+    if (!icon) return;
+    SDL_SetColorKey(icon, SDL_TRUE, SDL_MapRGB(icon->format, 255, 0, 255));
+    SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
+}
+
+}  // namespace
+
 bool SdlCreateWindow(const char* title) {
     // Full screen on the desktop is a request to the window manager. Without
     // one the window would keep the size and place it is created with, so it
@@ -237,6 +264,7 @@ bool SdlCreateWindow(const char* title) {
         return false;
     }
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SetIcon();
     return true;
 }
 
@@ -319,6 +347,18 @@ void PresentScaled() {
     SDL_RenderCopy(renderer, texture, nullptr, &to);
 }
 
+// Shows the last picture again, or black before there was one.
+void Redraw() {
+    if (!renderer) return;
+    if (texture) {
+        PresentScaled();
+    } else {
+        SDL_SetRenderTarget(renderer, nullptr);
+        SDL_RenderClear(renderer);
+    }
+    SDL_RenderPresent(renderer);
+}
+
 }  // namespace
 
 void SdlPresent(const uint16_t* pixels, int width, int height, int pitch) {
@@ -352,6 +392,7 @@ void SdlMessageBox(const char* caption, const char* text) {
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, window) != 0) {
         std::fprintf(stderr, "platform: message box not shown: %s\n", SDL_GetError());
     }
+    Redraw();  // where the box was, nothing else may draw again
 }
 
 bool SdlDesktopSize(int* width, int* height) {

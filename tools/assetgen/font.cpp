@@ -24,19 +24,16 @@ bool GlyphBit(char ch, int x, int y) {
 void MakeTextSheet(Canvas& sheet) {
     CanvasInit(sheet, FONT_CELLS_PER_ROW * FONT_CELL_W,
                (128 + FONT_CELLS_PER_ROW - 1) / FONT_CELLS_PER_ROW * FONT_CELL_H);
-    for (int code = 33; code < 127; ++code) {
+    for (int code = 32; code < 127; ++code) {
         const int cx = (code % FONT_CELLS_PER_ROW) * FONT_CELL_W;
         const int cy = (code / FONT_CELLS_PER_ROW) * FONT_CELL_H;
         const char ch = static_cast<char>(code);
-        // The dark edge: every cell pixel next to a lit one (eight neighbours), kept inside the cell.
-        for (int y = 0; y < FONT_CELL_H; ++y)
-            for (int x = 0; x < FONT_CELL_W; ++x) {
-                if (GlyphBit(ch, x, y)) continue;
-                bool near = false;
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) near = near || GlyphBit(ch, x + dx, y + dy);
-                if (near) Plot(sheet, cx + x, cy + y, GLYPH_EDGE);
-            }
+        // The glyph fills its cell at the top left, so an edge around only its
+        // lit pixels would miss their left and top sides. The whole cell is
+        // dark instead, the space too: a line of text is a dark strip, and
+        // lines laid every 8 pixels join into one panel that the light
+        // letters stand out from over any ground.
+        FillRect(sheet, cx, cy, FONT_CELL_W, FONT_CELL_H, GLYPH_EDGE);
         for (int y = 0; y < GLYPH_BODY_H; ++y)
             for (int x = 0; x < GLYPH_BODY_W; ++x)
                 if (GlyphBit(ch, x, y)) Plot(sheet, cx + x, cy + y, y < 4 ? GLYPH_LIGHT : GLYPH_LOWER);

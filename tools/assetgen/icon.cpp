@@ -7,6 +7,8 @@
 #include <system_error>
 #include <vector>
 
+#include "tools/assetgen/bmp_writer.h"
+
 namespace {
 
 // The flying ship, engines lit, as the game shows it.
@@ -70,4 +72,17 @@ bool WriteIcons(const Canvas& sprites, const std::string& dir, std::string* erro
         }
     }
     return true;
+}
+
+bool WriteWindowIcon(const Canvas& sprites, const std::string& path, std::string* error) {
+    const int n = WINDOW_ICON_SIZE;
+    const std::vector<uint8_t> rgba = DrawIcon(sprites, n);
+    Canvas icon;
+    CanvasInit(icon, n, n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const uint8_t* p = &rgba[(static_cast<size_t>(y) * n + x) * 4];
+            if (p[3]) Plot(icon, x, y, Rgb{p[0], p[1], p[2]});
+        }
+    return WriteBmp(icon, path, error);
 }

@@ -1,5 +1,6 @@
-// assetgen [OUTDIR] [--contact-sheet FILE] [--icons DIR]: writes tiles.bmp, sprites.bmp, text.bmp and
-// song.mid into OUTDIR, a picture of all the art, and the desktop icons (DIR/<N>x<N>/apps/kestra.png).
+// assetgen [OUTDIR] [--contact-sheet FILE] [--icons DIR]: writes tiles.bmp, sprites.bmp, text.bmp,
+// song.mid and the window icon icon.bmp into OUTDIR, a picture of all the art, and the desktop icons
+// (DIR/<N>x<N>/apps/kestra.png).
 // Everything is computed from fixed seeds, so every run writes the same bytes.
 #include <cstdio>
 #include <cstring>
@@ -62,7 +63,8 @@ int main(int argc, char** argv) {
     const std::string dir = outDir + "/";
     bool ok = outDir.empty() ||
               (WriteBmp(tiles, dir + "tiles.bmp", &error) && WriteBmp(sprites, dir + "sprites.bmp", &error) &&
-               WriteBmp(text, dir + "text.bmp", &error) && WriteMidi(song, dir + "song.mid", &error));
+               WriteBmp(text, dir + "text.bmp", &error) && WriteMidi(song, dir + "song.mid", &error) &&
+               WriteWindowIcon(sprites, dir + "icon.bmp", &error));
     if (ok && !contactSheet.empty()) ok = WriteContactSheet(sprites, text, tiles, contactSheet, &error);
     if (ok && !icons.empty()) ok = WriteIcons(sprites, icons, &error);
     if (!ok) {
