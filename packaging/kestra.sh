@@ -13,32 +13,67 @@
 # an unpacked copy of the package runs as well as an installed one;
 # KESTRA_ENGINE and KESTRA_DATA name others.
 set -u
+version="@PROJECT_VERSION@"
 
+# A refusal goes to standard error, and, for a player who started the game
+# from the desktop's menu (no terminal to read it on), into a small window.
 die() {
     echo "kestra: $*" >&2
+    if ! [ -t 2 ] && [ -n "${DISPLAY:-}" ] && command -v xmessage >/dev/null 2>&1; then
+        xmessage -center -title Kestra "Kestra cannot start: $*" >/dev/null 2>&1
+    fi
     exit 1
+}
+
+case ${1:-} in
+-h | --help)
+    cat <<TXT
+usage: kestra [--help | --version]
+Starts Kestra, a vertically scrolling shooter steered with the mouse, full screen.
+The high score and links to the game's files are kept in
+\${XDG_DATA_HOME:-\$HOME/.local/share}/kestra. Escape quits. See kestra(6).
+TXT
+    exit 0
+    ;;
+--version)
+    echo "kestra $version"
+    exit 0
+    ;;
+?*) die "unknown argument '$1' (try kestra --help)" ;;
+esac
+
+# A path without its trailing slashes ("/" becomes empty), so that
+# "$folder/name" never holds "//".
+trim() {
+    path=$1
+    while [ "${path%/}" != "$path" ]; do path=${path%/}; done
+    printf '%s' "$path"
 }
 
 self=$(readlink -f -- "$0" 2>/dev/null) || self=$0
 prefix=$(cd -- "$(dirname -- "$self")/.." 2>/dev/null && pwd -P) || die "cannot find the folder of $0"
+prefix=$(trim "$prefix")
 engine=${KESTRA_ENGINE:-$prefix/lib/kestra/engine}
-data=${KESTRA_DATA:-$prefix/share/games/kestra}
+data=$(trim "${KESTRA_DATA:-$prefix/share/games/kestra}")
 
 # XDG_DATA_HOME counts only as an absolute path, as the XDG base directory
 # rules have it; otherwise the folder lies under HOME.
 case ${XDG_DATA_HOME:-} in
-/*) base=$XDG_DATA_HOME ;;
+/*) base=$(trim "$XDG_DATA_HOME") ;;
 *)
     [ -n "${HOME:-}" ] || die "HOME is not set; set it (or XDG_DATA_HOME) to a folder of your own"
     [ -d "$HOME" ] || die "HOME ($HOME) is not a folder; set it (or XDG_DATA_HOME) to a folder of your own"
-    [ -w "$HOME" ] || die "HOME ($HOME) is not writable; set it (or XDG_DATA_HOME) to a folder of your own"
-    base=$HOME/.local/share
+    base=$(trim "$HOME")/.local/share
     ;;
 esac
 dir=$base/kestra
 
 [ -x "$engine" ] || die "the engine $engine is missing; reinstall the kestra package"
-mkdir -p -- "$dir" 2>/dev/null && [ -d "$dir" ] || die "cannot make the folder $dir"
+# A folder that exists and is writable will do, even under a read-only home.
+if ! [ -d "$dir" ]; then
+    mkdir -p -- "$dir" 2>/dev/null && [ -d "$dir" ] ||
+        die "cannot make the folder $dir; make it writable (or set XDG_DATA_HOME to a folder of your own)"
+fi
 [ -w "$dir" ] || die "the folder $dir is not writable"
 for file in tiles.bmp sprites.bmp text.bmp song.mid; do
     [ -r "$data/$file" ] || die "$data/$file is missing; reinstall the kestra package"
