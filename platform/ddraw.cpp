@@ -183,7 +183,10 @@ HRESULT IDirectDrawSurface4::GetAttachedSurface(DDSCAPS2* wanted, IDirectDrawSur
 HRESULT IDirectDrawSurface4::Flip(IDirectDrawSurface4* overrideSurface, DWORD flags) {
     if (!(caps & DDSCAPS_PRIMARYSURFACE) || !attached) return DDERR_NOTFLIPPABLE;
     if (overrideSurface && overrideSurface != attached) return DDERR_INVALIDPARAMS;
-    if (FaultFires(platform.faults.flipStillDrawing)) return DDERR_WASSTILLDRAWING;
+    if (FaultFires(platform.faults.flipStillDrawing)) {
+        if (platform.stallHook) platform.stallHook(platform.stallUser);
+        return DDERR_WASSTILLDRAWING;
+    }
     if (FaultFires(platform.faults.flipLost)) {
         lost = 1;
         attached->lost = 1;

@@ -24,6 +24,8 @@ void HeadlessReset(void) {
     platform.idleUser = nullptr;
     platform.presentHook = nullptr;
     platform.presentUser = nullptr;
+    platform.stallHook = nullptr;
+    platform.stallUser = nullptr;
     platform.framesPresented = 0;
     platform.faults = HeadlessFaults{};
     DisplayReset();
@@ -64,6 +66,11 @@ void HeadlessSetIdleHook(HeadlessIdleHook hook, void* user) {
 void HeadlessSetPresentHook(HeadlessPresentHook hook, void* user) {
     platform.presentHook = hook;
     platform.presentUser = user;
+}
+
+void HeadlessSetStallHook(HeadlessStallHook hook, void* user) {
+    platform.stallHook = hook;
+    platform.stallUser = user;
 }
 
 long HeadlessFramesPresented(void) { return platform.framesPresented; }

@@ -38,6 +38,11 @@ typedef void (*HeadlessPresentHook)(const uint16_t* pixels, int width, int heigh
 void HeadlessSetPresentHook(HeadlessPresentHook hook, void* user);
 long HeadlessFramesPresented(void);
 
+// Called each time a flip finds the display still drawing, before it says
+// so: a real flip spends that time waiting for the display.
+typedef void (*HeadlessStallHook)(void* user);
+void HeadlessSetStallHook(HeadlessStallHook hook, void* user);
+
 // Injected faults. Counters count down as they fire; -1 means every time.
 struct HeadlessFaults {
     int createWindow;         // CreateWindowExA returns null

@@ -53,6 +53,8 @@ struct PlatformState {
     void* idleUser = nullptr;
     HeadlessPresentHook presentHook = nullptr;
     void* presentUser = nullptr;
+    HeadlessStallHook stallHook = nullptr;
+    void* stallUser = nullptr;
     long framesPresented = 0;
     HeadlessFaults faults = {};
 

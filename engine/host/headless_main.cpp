@@ -17,7 +17,14 @@ static const char kUsage[] =
     "usage: engine-headless [-h|--help] [--run-ms N] [--step-ms N] [--script FILE] [--seed N]\n"
     "                       [--shot MS:FILE.png]... [--fault NAME=N]...\n"
     "Runs the engine with prog.so from its own folder on a virtual clock. Exit code: the engine's,\n"
-    "2 for bad options or script, 3 when a requested screenshot could not be written.\n";
+    "2 for bad options or script, 3 when a requested screenshot could not be written, 4 when the\n"
+    "engine did not end (stuck in a flip at the end of the run, or ignoring Escape and a close).\n"
+    "--fault NAME=N makes the next N calls fail (-1: every call); the names:\n";
+
+static void PrintUsage(FILE* to) {
+    fputs(kUsage, to);
+    fputs(FaultHelp().c_str(), to);
+}
 
 // Everything the two hooks share.
 struct RunState {
@@ -69,6 +76,18 @@ static void OnIdle(void*) {
         fprintf(stderr, "engine-headless: the engine did not end after Escape and a close\n");
         exit(4);
     }
+}
+
+static void PrintResult(int exitCode);
+
+// A flip that finds the display still drawing waits a millisecond; when the
+// display never finishes, the run still ends at its time.
+static void OnStall(void*) {
+    HeadlessAdvance(1);
+    if (timeGetTime() < run.options.runMs) return;
+    fprintf(stderr, "engine-headless: the display was still drawing at the end of the run\n");
+    PrintResult(4);
+    exit(4);
 }
 
 static void OnPresent(const uint16_t* pixels, int width, int height, int pitch, void*) {
@@ -125,11 +144,12 @@ int main(int argc, char** argv) {
     run.nextEvent = 0;
     run.started = run.escapeSent = run.closeSent = 0;
     if (!ParseRunnerOptions(argc, argv, &run.options, &error)) {
-        fprintf(stderr, "engine-headless: %s\n%s", error.c_str(), kUsage);
+        fprintf(stderr, "engine-headless: %s\n", error.c_str());
+        PrintUsage(stderr);
         return 2;
     }
     if (run.options.help) {
-        fputs(kUsage, stdout);
+        PrintUsage(stdout);
         return 0;
     }
     if (!run.options.scriptPath.empty()) {
@@ -146,6 +166,7 @@ int main(int argc, char** argv) {
         SetHeadlessFault(HeadlessGetFaults(), fault.name.c_str(), fault.count);
     HeadlessSetIdleHook(OnIdle, nullptr);
     HeadlessSetPresentHook(OnPresent, nullptr);
+    HeadlessSetStallHook(OnStall, nullptr);
     if (run.options.hasSeed) afterInterfaceHook = Reseed;
 
     int exitCode = EngineMain(GetModuleHandleA(nullptr), SW_SHOWNORMAL);

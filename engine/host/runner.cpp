@@ -64,25 +64,39 @@ static int ParseFaultCount(const std::string& text, int* out) {
 struct FaultName {
     const char* name;
     size_t offset;
+    const char* meaning;
 };
 
+#define FAULT(name, meaning) \
+    { #name, offsetof(HeadlessFaults, name), meaning }
 static const FaultName kFaultNames[] = {
-    {"createWindow", offsetof(HeadlessFaults, createWindow)},
-    {"directDrawCreate", offsetof(HeadlessFaults, directDrawCreate)},
-    {"queryInterface", offsetof(HeadlessFaults, queryInterface)},
-    {"cooperativeLevel", offsetof(HeadlessFaults, cooperativeLevel)},
-    {"setDisplayMode", offsetof(HeadlessFaults, setDisplayMode)},
-    {"createPrimary", offsetof(HeadlessFaults, createPrimary)},
-    {"getAttached", offsetof(HeadlessFaults, getAttached)},
-    {"createOffscreen", offsetof(HeadlessFaults, createOffscreen)},
-    {"createOffscreenNull", offsetof(HeadlessFaults, createOffscreenNull)},
-    {"lock", offsetof(HeadlessFaults, lock)},
-    {"flipStillDrawing", offsetof(HeadlessFaults, flipStillDrawing)},
-    {"flipLost", offsetof(HeadlessFaults, flipLost)},
-    {"restore", offsetof(HeadlessFaults, restore)},
-    {"mciOpen", offsetof(HeadlessFaults, mciOpen)},
-    {"loadLibrary", offsetof(HeadlessFaults, loadLibrary)},
+    FAULT(createWindow, "the window cannot be created"),
+    FAULT(directDrawCreate, "DirectDrawCreate fails"),
+    FAULT(queryInterface, "the DirectDraw 4 interface is refused"),
+    FAULT(cooperativeLevel, "the full-screen cooperative level is refused"),
+    FAULT(setDisplayMode, "the 1024 x 768 x 16 mode is refused"),
+    FAULT(createPrimary, "the primary surface cannot be made"),
+    FAULT(getAttached, "the back buffer cannot be had"),
+    FAULT(createOffscreen, "an image surface cannot be made"),
+    FAULT(createOffscreenNull, "an image surface is reported made but is missing"),
+    FAULT(lock, "a surface cannot be locked"),
+    FAULT(flipStillDrawing, "a flip finds the display still drawing (1 ms each)"),
+    FAULT(flipLost, "a flip finds the surfaces lost"),
+    FAULT(restore, "lost surfaces cannot be restored"),
+    FAULT(mciOpen, "the MIDI sequencer cannot be opened"),
+    FAULT(loadLibrary, "the game module cannot be loaded"),
 };
+#undef FAULT
+
+std::string FaultHelp() {
+    std::string text;
+    for (const FaultName& entry : kFaultNames) {
+        text += "  " + std::string(entry.name);
+        text.append(entry.name[0] && std::strlen(entry.name) < 22 ? 22 - std::strlen(entry.name) : 1, ' ');
+        text += std::string(entry.meaning) + "\n";
+    }
+    return text;
+}
 
 int SetHeadlessFault(HeadlessFaults* faults, const char* name, int count) {
     for (const FaultName& entry : kFaultNames) {

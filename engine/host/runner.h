@@ -53,6 +53,9 @@ int ParseScript(const std::string& text, std::vector<ScriptEvent>* events, std::
 
 // Sets the fault counter called name (a HeadlessFaults field name); 0 when
 // there is no such field.
+// One line per fault name with what it makes fail, for the usage text.
+std::string FaultHelp();
+
 int SetHeadlessFault(HeadlessFaults* faults, const char* name, int count);
 
 // A JSON string literal (with quotes) for text.
