@@ -110,7 +110,7 @@ TEST(BadDataFile, GivesItsMessagesInOrderAndEndsCleanly) {
             const PlayFolder folder("", name);
             if (variant.present) rel::WriteFile(folder / name, variant.bytes);
             const RunResult run = rel::RunGame(folder.path, 500, "--seed 1");
-            rel::ExpectCleanEnd(run);
+            rel::ExpectCleanEnd(run, song ? 0 : 1);  // a game that never started ends with 1
             const bool sequencerTookIt = song && variant.cut && run.boxes.empty();
             EXPECT_EQ(run.boxes, sequencerTookIt ? run.boxes : want) << run.out;
             EXPECT_TRUE(song ? run.frames > 20 : run.frames == 0) << run.frames << " frames";
@@ -138,7 +138,7 @@ struct EngineFolder : rel::TempDir {
     }
     void ExpectRefused(const std::string& cwd, const std::string& message, const std::string& env = "") const {
         const RunResult run = Run(cwd, env);
-        rel::ExpectCleanEnd(run);
+        rel::ExpectCleanEnd(run, 1);
         EXPECT_EQ(run.boxes, (std::vector<Box>{{"Error!", message}})) << run.out;
         EXPECT_EQ(run.calls, 0) << "an entry point of a module that should not be bound was called";
     }
@@ -194,9 +194,9 @@ TEST(ModuleLoading, BrokenOrIncompleteModulesAreRefused) {
 TEST(PlatformFault, EngineRunsOnAndEndsCleanly) {
     // Click to start, autopilot, fire held, spark trail.
     const PlayFolder folder("100 move 512 600\n200 ldown\n250 lup\n1000 key 0x41\n1100 ldown\n1500 key 0x46\n");
-    auto run = [&folder](const std::string& faults, long runMs = 3000) {
+    auto run = [&folder](const std::string& faults, long runMs = 3000, int exitCode = 0) {
         RunResult r = rel::RunGame(folder.path, runMs, "--seed 4 --script play.txt " + faults);
-        rel::ExpectCleanEnd(r);
+        rel::ExpectCleanEnd(r, exitCode);
         EXPECT_GE(r.virtualMs, runMs);
         return r;
     };
@@ -208,7 +208,7 @@ TEST(PlatformFault, EngineRunsOnAndEndsCleanly) {
         std::vector<Box> boxes;
         long frames, calls;
     } cases[] = {
-        {"--fault flipStillDrawing=200000", {}, clean.frames, clean.calls},  // waited for: late, all shown
+        {"--fault flipStillDrawing=5", {}, clean.frames, clean.calls},  // waited for (1 ms each), all shown
         {"--fault flipLost=-1", {}, 0, clean.calls},  // restored each time, none shown, the game called as ever
         // Three failed restores: a message and a shutdown notice to the game each, then frames again.
         {"--fault flipLost=5 --fault restore=3", std::vector<Box>(3, restoreFailed), clean.frames - 5, clean.calls + 3},
@@ -227,6 +227,8 @@ TEST(PlatformFault, EngineRunsOnAndEndsCleanly) {
     ASSERT_GT(never.boxes.size(), 10u);
     EXPECT_EQ(never.boxes[0], (Box{"Report", "No midi for you!"}));
     for (size_t i = 1; i < never.boxes.size(); ++i) EXPECT_EQ(never.boxes[i], restoreFailed);
+    // A display that never finishes drawing: the run still ends at its time, with 4 (the engine did not end).
+    EXPECT_EQ(run("--fault flipStillDrawing=-1", 300, 4).frames, 0);
 }
 
 }  // namespace

@@ -47,9 +47,9 @@ static void Hook(void* user) {
     if (++run.afterEscape == 1000) PostQuitMessage(99);  // the engine did not end on Escape
 }
 
-void EngineRun::Run() {
+void EngineRun::Run(int exitCode) {
     start = timeGetTime(), HeadlessSetIdleHook(Hook, this);
-    EXPECT_EQ(EngineMain(nullptr, SW_SHOWNORMAL), 0);
+    EXPECT_EQ(EngineMain(nullptr, SW_SHOWNORMAL), exitCode);
     HeadlessSetIdleHook(nullptr, nullptr);
 }
 

@@ -27,11 +27,11 @@ struct EngineGraphics : ::testing::Test {
     void TearDown() override;
 };
 
-// A fresh engine in a fresh folder with a playable song.mid. Run(): EngineMain, expecting exit 0, posting
+// A fresh engine in a fresh folder with a playable song.mid. Run(): EngineMain, expecting exitCode, posting
 // the script's lines as the clock (moved by stepMs when nothing waits) reaches them, Escape after runMs.
 struct EngineRun {
     explicit EngineRun(DWORD runMs, const char* script = "");
-    void Run();
+    void Run(int exitCode = 0);
     support::TempDir work{true};
     DWORD runMs, stepMs = 10, start = 0;
     std::vector<ScriptEvent> posts;

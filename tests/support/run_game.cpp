@@ -46,10 +46,10 @@ RunResult RunGame(const std::string& folder, long runMs, const std::string& args
     return r;
 }
 
-void ExpectCleanEnd(const RunResult& run) {
-    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << "wait status " << run.status << "\n"
-                                                                       << run.err.substr(0, 3000);
-    EXPECT_EQ(run.exitCode, 0) << run.out;
+void ExpectCleanEnd(const RunResult& run, int exitCode) {
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == exitCode) << "wait status " << run.status << "\n"
+                                                                              << run.err.substr(0, 3000);
+    EXPECT_EQ(run.exitCode, exitCode) << run.out;
     // The runner closes the window 60 s of virtual time after an unanswered Escape.
     EXPECT_LT(run.virtualMs, run.runMs + 60000) << "the engine did not end on Escape";
     for (const char* mark : {"runtime error", "Sanitizer", "ERROR: "}) {

@@ -32,6 +32,7 @@ RunResult RunGame(const std::string& folder, long runMs, const std::string& args
                   const std::string& engine = kGameDir + "/engine-headless", const std::string& env = "");
 
 // Expects an exit by itself with code 0 soon after Escape, with no sanitizer or runtime-error report.
-void ExpectCleanEnd(const RunResult& run);
+// An end on Escape (or at the run's time) with `exitCode`, nothing reported by a sanitizer.
+void ExpectCleanEnd(const RunResult& run, int exitCode = 0);
 
 }  // namespace rel

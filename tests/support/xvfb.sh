@@ -44,7 +44,7 @@ session_end() { # the exit trap
 box_text() { TEXT=""; }
 take_boxes() {
     local box caption
-    for box in $(xdotool search --name '^(Error!|Report)$' 2>/dev/null); do
+    for box in $(box_windows); do
         caption=$(xdotool getwindowname "$box" 2>/dev/null) || continue
         box_text "${#BOXES[@]}"
         BOXES+=("$caption${TEXT:+|$TEXT}")
@@ -53,7 +53,9 @@ take_boxes() {
         wait_until 60 "box $box goes" box_gone "$box"
     done
 }
-box_gone() { ! xdotool search --name '^(Error!|Report)$' 2>/dev/null | grep -qx "$1"; }
+# The boxes' windows (xdotool's search misses a title set only as UTF-8, as SDL sets it).
+box_windows() { xwininfo -root -tree 2>/dev/null | awk '$2 ~ /^"(Error!|Report)":?$/ {print $1}'; }
+box_gone() { ! box_windows | grep -qx "$1"; }
 no_boxes() { [ ${#BOXES[@]} -eq 0 ] || fail "message boxes were shown: ${BOXES[*]}"; }
 game_start() { # COMMAND...: starts the game and waits for its window, WID
     "$@" >"$WORK/game.out" 2>"$WORK/game.err" &
@@ -111,13 +113,15 @@ again_run() {
     game_quit
     [ "$(cat "$2")" = "$BEST" ] || fail "$2 changed to '$(cat "$2")'"
 }
-# game_quit: presses Escape (again every 5 s: one pressed as a box goes may find no window) until the game
-# ends, its boxes still taken; its exit code must be 0.
+# game_quit [CODE]: presses Escape (again every 5 s: one pressed as a box goes may find no window) until the
+# game ends, its boxes still taken; its exit code must be CODE (default 0).
 game_quit() {
     PRESSED=-5
     wait_until 60 "the game ends on Escape" game_ended
-    wait "$GAME_PID" || fail "the game ended with exit code $?"
+    local code=0
+    wait "$GAME_PID" || code=$?
     GAME_PID=""
+    [ "$code" -eq "${1:-0}" ] || fail "the game ended with exit code $code, not ${1:-0}"
 }
 game_ended() {
     take_boxes

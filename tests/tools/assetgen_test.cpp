@@ -33,7 +33,7 @@ TEST(Assetgen, WritesTheSameFilesEveryTimeIntoAFolderItMakesAndFailsWithoutOne) 
     ASSERT_FALSE(Generated().empty());
     const support::TempDir base;
     ASSERT_EQ(RunAssetgen("'" + base / "game/data" + "'"), 0);
-    for (const char* name : {"tiles.bmp", "sprites.bmp", "text.bmp", "song.mid"}) {
+    for (const char* name : {"tiles.bmp", "sprites.bmp", "text.bmp", "song.mid", "icon.bmp"}) {
         const std::string first = ReadFile(Generated() + "/" + name);
         EXPECT_FALSE(first.empty()) << name;
         EXPECT_TRUE(first == ReadFile(base / "game/data/" + name)) << name << " differs between runs";
@@ -59,7 +59,7 @@ int Ink(const pic::Picture& p, int x0, int y0, int w, int h) {
 // 24 bits, the magenta key in the top left and no other pixel that the engine's 5-6-5 key would make
 // transparent. (The sizes the game cuts from are checked with the rectangles below.)
 TEST(Bitmaps, AreTwentyFourBitWithAMagentaKey) {
-    for (const char* name : {"sprites.bmp", "text.bmp", "tiles.bmp"}) {
+    for (const char* name : {"sprites.bmp", "text.bmp", "tiles.bmp", "icon.bmp"}) {
         const std::string bytes = ReadFile(Generated() + "/" + name);
         const pic::Picture image = Sheet(name);
         ASSERT_FALSE(image.rgb.empty()) << name;
@@ -89,10 +89,14 @@ TEST(Bitmaps, EveryRectangleTheGameDrawsLiesInsideAndShowsSomething) {
     for (const auto& r : rows)
         for (int f = 0; f < r.count; ++f)
             EXPECT_GT(Ink(sprites, r.x + f * r.w, r.y, r.w, r.h), 0) << r.x + f * r.w << "," << r.y;
-    // The font's 6 x 8 cells, 25 to a row: glyphs 33 to 126 show, space and line break stay empty.
+    // The font's 6 x 8 cells, 25 to a row: 32 to 126 fill their cell dark (the HUD reads over any ground), and
+    // from 33 on a light glyph shows in it; a line break stays empty.
     for (int code = 10; code <= 126; code += code == 10 ? 22 : 1) {
-        const int ink = Ink(font, code % 25 * 6, code / 25 * 8, 6, 8);
-        EXPECT_TRUE(code > 32 ? ink > 0 : ink == 0) << code;
+        const int x0 = code % 25 * 6, y0 = code / 25 * 8;
+        int light = 0;
+        for (int i = 0; i < 48; ++i) light += (font.At(x0 + i % 6, y0 + i / 6) & 0xFF00) > 0x8000;
+        EXPECT_EQ(Ink(font, x0, y0, 6, 8), code > 10 ? 48 : 0) << code;
+        EXPECT_EQ(light > 0, code > 32) << code;
     }
     // The ground (cell 1) covers everything; the clouds over it (cell 3) leave most clear.
     EXPECT_EQ(Ink(tiles, 128, 0, 128, 128), 128 * 128);

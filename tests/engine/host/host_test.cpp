@@ -20,7 +20,7 @@ TEST(StartUp, ModuleAfterWindowServicesAndDisplayMusicAfterThenEachInputAsItsEve
 
 TEST(StartUp, FailedModuleSetUpIsReportedAndTheLoopRunsOn) {
     EngineRun run(30);
-    Recorder()->interfaceResult = 0, run.Run();
+    Recorder()->interfaceResult = 0, run.Run(1);  // the game never started
     EXPECT_EQ(Boxes(), (BoxList{{"Report", "VProgInterface(&prog) failed"}}));
     EXPECT_EQ(Trace("eb"), "2001/1 2003/1 2000/1 2000/1 2001/1 ");
 }

@@ -55,9 +55,10 @@ struct Program : support::TempDir {
     }
 };
 
-std::string Json(int calls, int frames, int ms, const std::string& boxes) {
+std::string Json(int calls, int frames, int ms, const std::string& boxes, int exitCode = 0) {
     return "{\"calls\": " + std::to_string(calls) + ", \"frames\": " + std::to_string(frames) +
-           ", \"virtual_ms\": " + std::to_string(ms) + ", \"boxes\": [" + boxes + "], \"exit\": 0}\n";
+           ", \"virtual_ms\": " + std::to_string(ms) + ", \"boxes\": [" + boxes +
+           "], \"exit\": " + std::to_string(exitCode) + "}\n";
 }
 
 // The exit clean-up must free REC_LOG's image; a line at 0 lands before the clock moves; the runner's
@@ -82,7 +83,7 @@ TEST(RunnerProgram, FaultsAndAnInactiveStartThatQuitsGiveTheirJsonLine) {
     Program p("0 activate 0\n300 quit\n");
     p.Run("./engine-headless --run-ms 1000 --fault loadLibrary=1");
     EXPECT_EQ(std::to_string(p.exitCode) + p.out,
-              "0" + Json(0, 0, 1000, R"(["Error!", "prog.so was not found or is not a valid DLL."])"));
+              "1" + Json(0, 0, 1000, R"(["Error!", "prog.so was not found or is not a valid DLL."])", 1));
     p.Run("./engine-headless --run-ms 1000 --fault directDrawCreate=1 --script input.txt");
     const std::string boxes = R"(["Error!", "DirectDrawCreate failed"], ["Error!", "API could not be initialized!"], )";
     EXPECT_EQ(std::to_string(p.exitCode) + p.out, "0" + Json(2, 0, 300, boxes + R"(["Report", "No midi for you!"])"));
@@ -94,6 +95,12 @@ TEST(RunnerProgram, ExitCodesOfHelpBadOptionsUnsavedShotsAndNoDisplay) {
     Program p("10 ldown\n20 fly 3\n");
     p.Run("./engine-headless -h --frobnicate");
     EXPECT_EQ(p.exitCode + p.out.rfind("usage: engine-headless", 0) + p.err.size(), 0u);
+    // Every fault the platform can inject is listed by a name the option takes, with its meaning.
+    HeadlessFaults listed = {};
+    std::istringstream lines(p.out.substr(p.out.find("the names:\n") + 11));
+    for (std::string name, meaning; lines >> name && std::getline(lines, meaning);)
+        EXPECT_TRUE(SetHeadlessFault(&listed, name.c_str(), 1) && meaning.size() > 10) << name;
+    for (size_t i = 0; i < sizeof listed / sizeof(int); ++i) EXPECT_EQ((&listed.createWindow)[i], 1) << i;
     for (std::string args : {"--script input.txt", "--script none.txt", "--run-ms", "--step-ms 0", "--seed 4294967296",
                              "--shot 100", "--fault nosuch=1", "--fault lock=-2", "--frobnicate", "extra"}) {
         p.Run("./engine-headless " + args);

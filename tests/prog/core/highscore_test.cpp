@@ -81,12 +81,20 @@ TEST_F(HighScore, WritesExactlyTheDigitsWithTheUsualPermissions) {
     EXPECT_EQ(st.st_mode & 0777, 0644u);
     EXPECT_EQ(support::ReadFile(HIGH_SCORE_FILE), "5");
 }
-// A write that fails leaves the old file as it was, no temporary file behind and the number in memory: the temporary
-// file cannot be written (no room for a byte, as on a full disk), cannot replace the file (a folder holding something
-// stands in its place), or cannot be made (the folder is gone).
+// A write that fails leaves the old file as it was, no temporary file behind and the number in memory: the player made
+// the file read-only, the temporary file cannot be written (no room for a byte, as on a full disk), cannot replace the
+// file (a folder holding something stands in its place), or cannot be made (the folder is gone). The first failure
+// alone is told on standard error.
 TEST_F(HighScore, FailedWritesKeepTheOldFile) {
+    testing::internal::CaptureStderr();
     support::WriteFile(HIGH_SCORE_FILE, "120");
     highScore = 350;
+    ASSERT_EQ(chmod(HIGH_SCORE_FILE, 0444), 0);
+    EXPECT_EQ(WriteHighScore(), 0);
+    struct stat st;
+    EXPECT_EQ((V{stat(HIGH_SCORE_FILE, &st), static_cast<int>(st.st_mode & 0777)}), (V{0, 0444}));
+    ASSERT_EQ(chmod(HIGH_SCORE_FILE, 0644), 0);
+    EXPECT_EQ(support::ReadFile(HIGH_SCORE_FILE), "120");
     rlimit saved, none;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
@@ -104,6 +112,8 @@ TEST_F(HighScore, FailedWritesKeepTheOldFile) {
     EXPECT_EQ(Entries(), Strings{HIGH_SCORE_FILE});
     std::filesystem::remove_all(dir.path);
     EXPECT_EQ(WriteHighScore(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "kestra: the high score cannot be saved in kestra.cfg: the file is read-only\n");
 }
 // A child writes ever larger scores, reporting each finished write through a pipe, and is killed with SIGKILL at a
 // random moment, hundreds of times; after every kill the file must hold a number as the game writes it, never lower

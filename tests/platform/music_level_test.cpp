@@ -1,0 +1,52 @@
+// The game's tune as the desktop plays it, recorded through SDL's disk audio driver (as fast as it can write) in a
+// child process, so that the audio thread ends with it: no clipping, a sensible loudness over the first 20 s.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+
+#include "platform/backend.h"
+#include "platform/mmsystem.h"
+#include "tests/support/temp_dir.h"
+
+TEST(MusicLevel, TheTunePeaksBelowMinusOneDecibelAtANormalLoudness) {
+    const support::TempDir dir;
+    const std::string raw = dir / "music.raw", song = KESTRA_GAME_DIR "/song.mid";
+    const size_t length = 20 * 44100 * 4;  // 16-bit stereo
+    // From the first sound: the device writes silence while the synthesiser loads its soundfont.
+    auto sound = [&raw, length](std::string* pcm) {
+        const std::string all = support::ReadFile(raw);
+        const size_t first = all.find_first_not_of('\0'), at = first - first % 4;
+        *pcm = first != std::string::npos && all.size() >= at + length ? all.substr(at, length) : "";
+        return !pcm->empty();
+    };
+    const pid_t child = fork();
+    if (child == 0) {
+        setenv("SDL_VIDEODRIVER", "dummy", 1), setenv("KESTRA_ALLOW_OFFSCREEN", "1", 1);
+        setenv("SDL_AUDIODRIVER", "disk", 1), setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", "0", 1);
+        MCI_OPEN_PARMSA open = {};
+        open.lpstrDeviceType = "sequencer", open.lpstrElementName = song.c_str();
+        if (!PlatformSelectBackend(PLATFORM_SDL) ||
+            mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, (DWORD_PTR)&open) ||
+            mciSendCommandA(open.wDeviceID, MCI_PLAY, 0, 0))
+            _exit(2);
+        std::string pcm;
+        for (int i = 0; i < 6000 && !sound(&pcm); ++i) usleep(10000);  // up to a minute
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    std::string pcm;
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0 && sound(&pcm)) << "no music: " << status;
+    double peak = 0, sum = 0;
+    for (size_t i = 0; i < length; i += 2) {
+        const double v =
+            static_cast<int16_t>(static_cast<uint8_t>(pcm[i]) | static_cast<uint8_t>(pcm[i + 1]) << 8) / 32768.0;
+        peak = std::fmax(peak, std::fabs(v)), sum += v * v;
+    }
+    const double rmsDb = 10 * std::log10(sum / (length / 2));
+    EXPECT_LT(20 * std::log10(peak), -1.0);
+    EXPECT_TRUE(rmsDb > -24 && rmsDb < -12) << rmsDb;
+}
