@@ -45,7 +45,7 @@ grep -qx StartupWMClass=kestra "$ROOT/usr/share/applications/kestra.desktop" || 
 # are linked there and the engine starts (and fails without a display).
 mkdir -p "$WORK/rohome/.local/share/kestra" && chmod 555 "$WORK/rohome"
 for place in "-u HOME XDG_DATA_HOME=$WORK/xdg/:$WORK/xdg/kestra" "-u XDG_DATA_HOME HOME=$WORK/rohome:$WORK/rohome/.local/share/kestra"; do
-    env ${place%:*} -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+    env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ${place%:*} SDL_AUDIODRIVER=dummy \
         "$LAUNCHER" >/dev/null 2>"$WORK/game.err"
     CODE=$?
     [ "$CODE" -eq 1 ] && grep -q 'Unexpected Windows error (hwnd was NULL)\.' "$WORK/game.err" ||
