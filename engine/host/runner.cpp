@@ -90,10 +90,10 @@ static const FaultName kFaultNames[] = {
 
 std::string FaultHelp() {
     std::string text;
+    char line[160];
     for (const FaultName& entry : kFaultNames) {
-        text += "  " + std::string(entry.name);
-        text.append(entry.name[0] && std::strlen(entry.name) < 22 ? 22 - std::strlen(entry.name) : 1, ' ');
-        text += std::string(entry.meaning) + "\n";
+        std::snprintf(line, sizeof line, "  %-21s %s\n", entry.name, entry.meaning);
+        text += line;
     }
     return text;
 }

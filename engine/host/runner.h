@@ -51,11 +51,11 @@ int ParseRunnerOptions(int argc, const char* const* argv, RunnerOptions* options
 // with "line N: ..." in *error.
 int ParseScript(const std::string& text, std::vector<ScriptEvent>* events, std::string* error);
 
-// Sets the fault counter called name (a HeadlessFaults field name); 0 when
-// there is no such field.
 // One line per fault name with what it makes fail, for the usage text.
 std::string FaultHelp();
 
+// Sets the fault counter called name (a HeadlessFaults field name); 0 when
+// there is no such field.
 int SetHeadlessFault(HeadlessFaults* faults, const char* name, int count);
 
 // A JSON string literal (with quotes) for text.
