@@ -25,10 +25,10 @@
 #include "bench/bench_world.h"
 #include "engine/host/binding.h"
 #include "engine/host/engine.h"
-#include "engine/host/runner.h"
 #include "platform/backend.h"
 #include "platform/headless.h"
 #include "tests/support/temp_dir.h"
+#include "tools/headless/runner.h"
 
 #ifndef KESTRA_GAME_DIR
 #define KESTRA_GAME_DIR "build/game"

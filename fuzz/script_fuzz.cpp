@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/host/runner.h"
+#include "tools/headless/runner.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<ScriptEvent> events;

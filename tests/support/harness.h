@@ -7,12 +7,12 @@
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/image_store.h"
 #include "engine/host/engine.h"
-#include "engine/host/runner.h"
 #include "platform/backend.h"
 #include "platform/gdi.h"
 #include "platform/headless.h"
 #include "tests/support/recmod.h"
 #include "tests/support/temp_dir.h"
+#include "tools/headless/runner.h"
 
 class PlatformTest : public ::testing::Test {
   protected:

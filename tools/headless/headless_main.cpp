@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "engine/host/engine.h"
-#include "engine/host/runner.h"
 #include "platform/backend.h"
 #include "platform/headless.h"
+#include "tools/headless/runner.h"
 
 static const char kUsage[] =
     "usage: engine-headless [-h|--help] [--run-ms N] [--step-ms N] [--script FILE] [--seed N]\n"

@@ -1,4 +1,4 @@
-#include "engine/host/runner.h"
+#include "tools/headless/runner.h"
 
 #include <algorithm>
 #include <cctype>
