@@ -3,10 +3,10 @@
 // screen; then the frame is presented.
 #include <cstdint>
 
+#include "engine/base/session.h"
 #include "engine/graphics/display.h"
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/image_store.h"
-#include "engine/host/engine.h"
 
 namespace {
 
@@ -27,12 +27,33 @@ void CopyToBackBuffer(int64_t destX, int64_t destY, const Image* image, int64_t 
     backBuffer->BltFast(static_cast<DWORD>(destX), static_cast<DWORD>(destY), image->holder->surface, &r, kCopyFlags);
 }
 
+// Draws the source rectangle (left, top) - (right, bottom) of an image, a
+// piece w x h in size, at (x, y) on the screen. A piece reaching over the top
+// or left edge starts at that edge with its source cut by the overhang; one
+// reaching past the bottom or right edge has the overhang cut from the far
+// side of its source.
+void CopyClipped(int64_t x, int64_t y, int64_t w, int64_t h, const Image* image, int64_t left, int64_t top,
+                 int64_t right, int64_t bottom) {
+    if (y < 0) {
+        top -= y;
+        y = 0;
+    } else if (y > screenHeight - h) {
+        bottom -= y - (screenHeight - h);
+    }
+    if (x < 0) {
+        left -= x;
+        x = 0;
+    } else if (x > screenWidth - w) {
+        right -= x - (screenWidth - w);
+    }
+    CopyToBackBuffer(x, y, image, left, top, right, bottom);
+}
+
 }  // namespace
 
 int DrawTileMap(TileMap* map) {
     if (!backBuffer || !map || !map->tiles || map->tileW == 0 || map->tileH == 0) return 1;
     const int64_t tileW = map->tileW, tileH = map->tileH;
-    const int64_t width = screenWidth, height = screenHeight;
 
     // First visible column and row, in unsigned arithmetic as the scroll is
     // at or below zero; a value that is negative as a signed number is 0.
@@ -52,23 +73,9 @@ int DrawTileMap(TileMap* map) {
         const int64_t mapRow = firstRow + r;
         const Tile* tile = map->tiles + mapRow * map->cols + firstCol;
         for (int64_t c = 0; c < visCols; c++, tile++) {
-            int64_t destX = map->scrollX + (firstCol + c) * tileW;
-            int64_t destY = map->scrollY + mapRow * tileH;
-            int64_t left = tile->col * tileW, top = tile->row * tileH;
-            int64_t right = left + tileW, bottom = top + tileH;
-            if (destY < 0) {
-                top -= destY;
-                destY = 0;
-            } else if (destY > height - tileH) {
-                bottom -= destY - (height - tileH);
-            }
-            if (destX < 0) {
-                left -= destX;
-                destX = 0;
-            } else if (destX > width - tileW) {
-                right -= destX - (width - tileW);
-            }
-            CopyToBackBuffer(destX, destY, tile->image, left, top, right, bottom);
+            const int64_t left = tile->col * tileW, top = tile->row * tileH;
+            CopyClipped(map->scrollX + (firstCol + c) * tileW, map->scrollY + mapRow * tileH, tileW, tileH, tile->image,
+                        left, top, left + tileW, top + tileH);
         }
     }
     return 1;
@@ -76,23 +83,9 @@ int DrawTileMap(TileMap* map) {
 
 int DrawSprite(Sprite* sprite) {
     if (!backBuffer || !sprite || sprite->state == STATE_HIDDEN) return 1;
-    const int64_t width = screenWidth, height = screenHeight;
-    int64_t left = sprite->srcX, top = sprite->srcY;
-    int64_t right = left + sprite->srcW, bottom = top + sprite->srcH;
-    int64_t destX = sprite->x, destY = sprite->y;
-    if (sprite->y < 0) {
-        top -= sprite->y;
-        destY = 0;
-    } else if (sprite->y > height - sprite->h) {
-        bottom -= sprite->y - (height - sprite->h);
-    }
-    if (sprite->x < 0) {
-        left -= sprite->x;
-        destX = 0;
-    } else if (sprite->x > width - sprite->w) {
-        right -= sprite->x - (width - sprite->w);
-    }
-    CopyToBackBuffer(destX, destY, sprite->image, left, top, right, bottom);
+    const int64_t left = sprite->srcX, top = sprite->srcY;
+    CopyClipped(sprite->x, sprite->y, sprite->w, sprite->h, sprite->image, left, top, left + sprite->srcW,
+                top + sprite->srcH);
     return 1;
 }
 
