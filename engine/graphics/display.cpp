@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "engine/host/engine.h"
+#include "engine/base/session.h"
 
 IDirectDraw4* directDraw = nullptr;
 IDirectDrawSurface4* primarySurface = nullptr;

@@ -5,19 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/base/session.h"
 #include "engine/graphics/display.h"
 #include "engine/graphics/graphics.h"
-#include "engine/host/engine.h"
 #include "platform/winapi.h"
 
 namespace {
 
-int failAllocationIn = 0;
-
-void* ImageAlloc(size_t size) {
-    if (failAllocationIn > 0 && --failAllocationIn == 0) return nullptr;
-    return std::malloc(size);
-}
+void* ImageAlloc(size_t size) { return AllocUnlessFault(&engineFaults.imageStore, size); }
 
 void DescribeOffscreen(DDSURFACEDESC2* desc, int width, int height) {
     std::memset(desc, 0, sizeof *desc);
@@ -97,14 +92,7 @@ int CreateBlankSurface(Image* image) {
 
 }  // namespace
 
-void ConstructImageSurface(ImageSurface* holder) {
-    std::memset(holder, 0, sizeof *holder);
-    holder->surface = nullptr;
-    holder->width = 0;
-    holder->height = 0;
-}
-
-void ImageStoreFailAllocation(int n) { failAllocationIn = n > 0 ? n : 0; }
+void ConstructImageSurface(ImageSurface* holder) { std::memset(holder, 0, sizeof *holder); }
 
 int RealiseImage(Image* image, int width, int height) {
     if (!image) return 0;

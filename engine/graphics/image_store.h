@@ -16,7 +16,3 @@ constexpr int IMAGE_BAD_MODE = 3100;
 
 // Loads or creates the surface of an image; 1 on success (see the constants).
 int RealiseImage(Image* image, int width, int height);
-
-// Test hook: makes the n-th allocation of the image store from now fail
-// (1 = the next one); 0 turns it off.
-void ImageStoreFailAllocation(int n);

@@ -3,11 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/host/engine.h"
 #include "platform/winapi.h"
-
-VProgInterfaceFn boundInterface = nullptr;
-VProgProcedureFn boundProcedure = nullptr;
 
 // Shows one message formatted with the module's file name.
 static int ShowModuleError(const char* format) {
@@ -58,11 +54,4 @@ int BindModule() {
         return ShowModuleError("VProgInterface and VProgProcedure was not found in %s - invalid DLL");
     if (!boundInterface) return ShowModuleError("VProgInterface was not found in %s - invalid DLL");
     return ShowModuleError("VProgProcedure was not found in %s - invalid DLL");
-}
-
-int ModuleBound() { return boundInterface && boundProcedure; }
-
-void ResetBindingForTests() {
-    boundInterface = nullptr;
-    boundProcedure = nullptr;
 }

@@ -1,5 +1,5 @@
-// The engine's spine: the prog record, the message boxes, delivery of events
-// to the game module, the window procedure, start-up and the main loop.
+// The engine's spine: delivery of events to the game module, the window
+// procedure, start-up and the main loop.
 #include "engine/host/engine.h"
 
 #include <cstdlib>
@@ -9,9 +9,7 @@
 #include "engine/host/binding.h"
 #include "engine/host/music.h"
 
-HWND window = nullptr;
 void (*afterInterfaceHook)() = nullptr;
-long procedureCalls = 0;
 
 static DWORD timeStamp = 0;    // clock after the last call into the module
 static WPARAM activeFlag = 0;  // last wParam of WM_ACTIVATEAPP
@@ -19,47 +17,10 @@ static WPARAM activeFlag = 0;  // last wParam of WM_ACTIVATEAPP
 static const char* const kClassName = "Varnel Engine Beta";
 static const char* const kWindowTitle = "Release 1 pre1";
 
-// At exit, release what the engine allocated into prog: its image chain.
+// At exit, release what the engine allocated into prog: its image chain. The
+// handler is registered as the program starts, before the entry routine runs.
 static void ReleaseProg() { FreeImages(); }
-
-// The record as the module first sees it; the exit handler is registered
-// together with its construction, before the entry routine runs.
-static Prog ConstructProg() {
-    Prog record = {};
-    record.layers = nullptr;
-    record.images = nullptr;
-    record.event = EV_START;
-    record.key = 0;
-    record.mouseX = 0;
-    record.mouseY = 0;
-    record.moduleTag = 0;
-    atexit(ReleaseProg);
-    return record;
-}
-
-Prog prog = ConstructProg();
-
-int ShowError(const char* text) {
-    MessageBoxA(window, text, "Error!", MB_OK);
-    return 0;
-}
-
-int Report(const char* text) {
-    MessageBoxA(window, text, "Report", MB_OK);
-    return 1;
-}
-
-static int CallProcedure(int elapsedMs) {
-    ++procedureCalls;
-    return boundProcedure(elapsedMs);
-}
-
-int NotifyShutdown() {
-    if (!ModuleBound()) return 0;
-    prog.event = EV_SHUTDOWN;
-    CallProcedure(0);
-    return 0;
-}
+[[maybe_unused]] static const bool releaseAtExit = atexit(ReleaseProg) == 0;
 
 // One call with the time since the last stamp (unsigned 32-bit difference,
 // so the clock wrapping round changes nothing), then a frame if it asks.
@@ -226,13 +187,9 @@ int EngineMain(HINSTANCE instance, int showCommand) {
 
 void ResetEngineForTests() {
     FreeImages();
-    prog = Prog{};
-    prog.event = EV_START;
-    window = nullptr;
+    ResetSession();
     timeStamp = 0;
     activeFlag = 0;
-    procedureCalls = 0;
     afterInterfaceHook = nullptr;
-    ResetBindingForTests();
     ResetMusicForTests();
 }

@@ -3,20 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/host/engine.h"
+#include "engine/base/session.h"
 #include "platform/winapi.h"
 
 static MusicPlayer* musicPlayer = nullptr;  // made once by start-up, kept until exit
-static MusicAllocFaults allocFaults = {0, 0};
-
-// malloc, unless a test asked this allocation to fail.
-static void* MusicAlloc(size_t size, int* fault) {
-    if (*fault != 0) {
-        if (*fault > 0) --*fault;
-        return nullptr;
-    }
-    return malloc(size);
-}
 
 void MusicPlayerConstruct(MusicPlayer* player, const char* name) {
     player->deviceId = 0;
@@ -27,7 +17,7 @@ void MusicPlayerConstruct(MusicPlayer* player, const char* name) {
 int MusicPlayerOpen(MusicPlayer* player, const char* name) {
     free(player->fileName);
     size_t length = strlen(name);
-    player->fileName = static_cast<char*>(MusicAlloc(length + 1, &allocFaults.name));
+    player->fileName = static_cast<char*>(AllocUnlessFault(&engineFaults.musicName, length + 1));
     if (!player->fileName) return 0;
     memcpy(player->fileName, name, length + 1);
 
@@ -50,14 +40,12 @@ int MusicPlayerPlay(MusicPlayer* player) {
 }
 
 void StartMusic() {
-    MusicPlayer* player = static_cast<MusicPlayer*>(MusicAlloc(sizeof(MusicPlayer), &allocFaults.player));
+    MusicPlayer* player = static_cast<MusicPlayer*>(AllocUnlessFault(&engineFaults.musicPlayer, sizeof(MusicPlayer)));
     if (!player) return;
     MusicPlayerConstruct(player, "song.mid");
     musicPlayer = player;
     if (!MusicPlayerPlay(player)) Report("No midi for you!");
 }
-
-MusicAllocFaults* GetMusicAllocFaults() { return &allocFaults; }
 
 void ResetMusicForTests() {
     if (musicPlayer) {
@@ -65,6 +53,4 @@ void ResetMusicForTests() {
         free(musicPlayer);
         musicPlayer = nullptr;
     }
-    allocFaults.player = 0;
-    allocFaults.name = 0;
 }

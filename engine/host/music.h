@@ -18,12 +18,5 @@ int MusicPlayerPlay(MusicPlayer* player);                    // 1 = play sent
 // allocated means no music and no message.
 void StartMusic();
 
-// The music's allocations, which tests can make fail. Each counter counts
-// down as it fires; -1 fails every time.
-struct MusicAllocFaults {
-    int player;  // allocation of the MusicPlayer record
-    int name;    // allocation of the file name copy
-};
-MusicAllocFaults* GetMusicAllocFaults();
-// Frees the player that start-up made and clears the faults.
+// Frees the player that start-up made (tests run several sessions).
 void ResetMusicForTests();

@@ -4,9 +4,7 @@
 
 #include <algorithm>
 
-static void Fresh() {
-    ResetEngineForTests(), ResetDisplayForTests(), HeadlessReset(), GdiResetFaults(), ImageStoreFailAllocation(0);
-}
+static void Fresh() { ResetEngineForTests(), ResetDisplayForTests(), HeadlessReset(), GdiResetFaults(); }
 
 void EngineGraphics::SetUp() {
     Fresh();

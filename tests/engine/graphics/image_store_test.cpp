@@ -34,11 +34,11 @@ TEST_F(ImageStore, FileImageBecomesAColourKeyedSurfaceAndBlankImageAnUnkeyedOne)
 
 // A failed first image stays as the head (path cut to 255) with a report; later failures are errors.
 TEST_F(ImageStore, FailuresAreReportedAndLeaveNothingBehind) {
-    ImageStoreFailAllocation(2);
+    engineFaults.imageStore = FailNth(2);
     EXPECT_TRUE(!Add(Good("m.bmp")) && !prog.images);
     EXPECT_TRUE(!Add(std::string(255, 'a') + "/x.bmp") && prog.images->path == std::string(255, 'a'));
     ASSERT_NE(Add(Good("ok.bmp")), nullptr);
-    ImageStoreFailAllocation(1);
+    engineFaults.imageStore = FailNth(1);
     EXPECT_TRUE(!Add(Good("h.bmp")) && !prog.images->next->next->holder);
     for (int* fault :
          {&HeadlessGetFaults()->createOffscreen, &GdiGetFaults()->surfaceGetDC, &HeadlessGetFaults()->lock}) {

@@ -31,7 +31,7 @@ TEST(StartUp, SongIsPlayedOrReportedOnceBeforeTheGameStarts) {
     for (auto [openFault, playerFault, nameFault, opens, plays, boxes] : cases) {
         EngineRun run(50);
         HeadlessGetFaults()->mciOpen = openFault;
-        *GetMusicAllocFaults() = {playerFault, nameFault}, run.Run();
+        engineFaults.musicPlayer = FailNext(playerFault), engineFaults.musicName = FailNext(nameFault), run.Run();
         EXPECT_EQ(Boxes(), BoxList(boxes, {"Report", "No midi for you!"}));
         EXPECT_EQ(std::make_tuple(HeadlessMciOpenCount(), HeadlessMciPlayCount()), std::tie(opens, plays));
         EXPECT_STREQ(opens ? HeadlessMciLastElement() : "song.mid", "song.mid");
