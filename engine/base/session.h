@@ -5,8 +5,8 @@
 #pragma once
 #include <cstddef>
 
-#include "interface/fault.h"
 #include "interface/prog.h"
+#include "platform/fault.h"
 #include "platform/winapi.h"
 
 extern Prog prog;    // the one record handed to the game module
