@@ -13,7 +13,7 @@
 #include <cstdlib>
 
 #include "bench/bench_world.h"
-#include "prog/core/frame.h"
+#include "prog/game/frame.h"
 #include "prog/objects/debris.h"
 #include "prog/objects/records.h"
 #include "prog/objects/shots.h"

@@ -6,7 +6,7 @@
 // arrays, texts, glyph arrays) use the general heap. A 16-byte header in
 // front of every block names its class, so GameFree knows where it goes.
 //
-// Counting and injected failures are the same on both paths. Builds with
+// Counting and the injected fault are the same on both paths. Builds with
 // AddressSanitizer use the general heap for everything, so that a freed
 // record stays poisoned and a use after free is still caught.
 #include "prog/core/alloc.h"
@@ -26,8 +26,7 @@
 namespace {
 long calls = 0;
 long live = 0;
-long failAt = 0;  // absolute call number that fails; 0 = none
-bool failSticky = false;
+GameFaults faults = {};
 long liveAtMark = -1;
 
 #ifndef KESTRA_PLAIN_HEAP
@@ -74,7 +73,7 @@ char* TakeBlock(int c) {
 
 void* GameAlloc(size_t bytes) {
     ++calls;
-    if (failAt != 0 && (calls == failAt || (failSticky && calls > failAt))) return nullptr;
+    if (FaultFires(&faults.alloc)) return nullptr;
 #ifdef KESTRA_PLAIN_HEAP
     void* block = std::malloc(bytes ? bytes : 1);
     if (block) ++live;
@@ -115,10 +114,7 @@ void GameFree(void* block) {
 #endif
 }
 
-void GameAllocFailAt(long n, bool sticky) {
-    failAt = n > 0 ? calls + n : 0;
-    failSticky = sticky;
-}
+GameFaults* GameGetFaults() { return &faults; }
 
 long GameAllocCalls() { return calls; }
 long GameAllocLive() { return live; }

@@ -3,12 +3,20 @@
 #pragma once
 #include <cstddef>
 
+#include "interface/fault.h"
+
 void* GameAlloc(size_t bytes);  // null when the allocation fails
 void GameFree(void* block);     // null is ignored
 
-// Makes the nth call of GameAlloc from now fail (1 = the next call); with
-// `sticky` every call from that one on fails. 0 switches failures off.
-void GameAllocFailAt(long n, bool sticky = false);
+// The module's injectable faults, all in one record; ResetWorld disarms them.
+// `GameGetFaults()->alloc = FailNth(n, sticky)` makes the nth call of
+// GameAlloc from now fail (1 = the next call), or with `sticky` every call
+// from that one on; a zeroed fault never fires.
+struct GameFaults {
+    Fault alloc;  // GameAlloc answers null
+};
+GameFaults* GameGetFaults();
+
 long GameAllocCalls();  // calls of GameAlloc since load
 long GameAllocLive();   // blocks allocated and not yet freed
 

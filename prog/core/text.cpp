@@ -66,11 +66,15 @@ TextBlock* ConstructTextBlock(TextBlock* block, int32_t x, int32_t y, const char
 }
 
 void SetText(TextBlock* block, const char* text) {
+    DestroyTextBlock(block);
+    CopyText(block, text);
+    Layout(block);
+}
+
+void DestroyTextBlock(TextBlock* block) {
     DestroyGlyphs(block);
     GameFree(block->text);
     block->text = nullptr;
-    CopyText(block, text);
-    Layout(block);
 }
 
 void Layout(TextBlock* block) {

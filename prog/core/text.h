@@ -28,5 +28,6 @@ Glyph* ConstructGlyph(Glyph* glyph, Glyph* previous, int32_t x, int32_t y, int32
 void DestroyGlyph(Glyph* glyph);  // the caller frees the record
 TextBlock* ConstructTextBlock(TextBlock* block, int32_t x, int32_t y, const char* text);
 void SetText(TextBlock* block, const char* text);
+void DestroyTextBlock(TextBlock* block);  // glyphs and text; the caller frees the record
 void Layout(TextBlock* block);
 void DestroyGlyphs(TextBlock* block);

@@ -1,4 +1,5 @@
 // Module-wide game state made once by the set-up, and the one random source.
+// The objects' own records are declared only: this header sits below them.
 #pragma once
 #include <cstdint>
 #include <cstdlib>
@@ -25,9 +26,3 @@ extern Enemy* Banner;
 
 // A random number modulo n: the remainder of a rand() result, 0 .. n-1.
 inline int RandomMod(int n) { return std::rand() % n; }
-
-// Frees everything the module made and puts every module-wide variable back
-// to its load-time value, so that tests can start a fresh game in-process.
-void ResetWorld();
-// Part of ResetWorld owned by the frame driver: its statistics and flags.
-void ResetFrameDriver();

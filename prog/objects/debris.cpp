@@ -5,6 +5,8 @@
 #include "prog/core/world.h"
 #include "prog/objects/records.h"
 
+Chain<Debris> DebrisChain = {nullptr, nullptr};
+
 namespace {
 
 // Size and sprite-sheet row of each stage, 1 (smallest) to 4 (largest).

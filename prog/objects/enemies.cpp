@@ -6,6 +6,9 @@
 #include "prog/objects/records.h"
 #include "prog/objects/shots.h"
 
+Chain<Enemy> EnemyChain = {nullptr, nullptr};
+int32_t enemyAnimMs = 0;
+
 namespace {
 
 int32_t Size(int32_t v) { return v < 0 ? -v : v; }

@@ -7,6 +7,9 @@
 #include "prog/objects/overlap.h"
 #include "prog/objects/records.h"
 
+Chain<Shot> ShotChain = {nullptr, nullptr};
+int32_t fireTicks = 0;
+
 namespace {
 
 constexpr int32_t kBlastLife = 10;  // updates a blast lives, one spark burst in each

@@ -1,5 +1,6 @@
 // The game world of the tests and benchmarks: a Prog whose services log every call, the game set up on it, and
-// WorldFixture (MainLayer and the ship only; the test must leave no allocation).
+// WorldFixture (MainLayer and the ship only; the test must leave no allocation). ResetWorld disarms the module's
+// faults before and after every fixture test.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include "prog/core/alloc.h"
 #include "prog/core/layers.h"
 #include "prog/core/world.h"
+#include "prog/game/reset.h"
 #include "prog/objects/debris.h"
 #include "prog/objects/records.h"
 #include "prog/objects/shots.h"
@@ -70,7 +72,6 @@ struct WorldFixture : ::testing::Test {
     long liveAtStart = 0;
 
     void SetUp() override {
-        GameAllocFailAt(0);
         ResetWorld();
         liveAtStart = GameAllocLive();
         TheProg = &prog;
@@ -79,7 +80,6 @@ struct WorldFixture : ::testing::Test {
         TheShip = ConstructShip(static_cast<Ship*>(GameAlloc(sizeof(Ship))));
     }
     void TearDown() override {
-        GameAllocFailAt(0);
         ResetWorld();
         EXPECT_EQ(GameAllocLive(), liveAtStart) << "the test left allocations behind";
     }

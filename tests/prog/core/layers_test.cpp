@@ -34,11 +34,11 @@ TEST(Layers, NinetyNineTilesWithAndWithoutImageOrMemory) {
                      (int32_t)map.spanRows, (int32_t)map.tileW, (int32_t)map.tileH, (int32_t)map.userWord}),
                   (V{11, 9, MAP_VISIBLE, -3, -4, 10, 8, 128, 64, 7}));
         GameFree(map.tiles);
-        GameAllocFailAt(1);
+        GameGetFaults()->alloc = FailNth(1);
         EXPECT_EQ(ConstructTileMap(&map, 11, 9, image, 0, 0, 0, 11, 9, 128, 128, 0)->tiles, nullptr);
-        GameAllocFailAt(1);
+        GameGetFaults()->alloc = FailNth(1);
         EXPECT_EQ(AllocateTiles(&map), 4100);
-        GameAllocFailAt(0);
+        GameGetFaults()->alloc = Fault{};
     }
 }
 

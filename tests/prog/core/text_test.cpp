@@ -16,7 +16,7 @@ TEST(Text, LayoutAndWhatEachFailedAllocationLeaves) {
     TextBlock block{};
     const long live = GameAllocLive();
     const struct {
-        long failAt;
+        int failAt;
         std::string text, kept;
         V layout;
     } rows[] = {{5, "ABC", "ABC", {10, 20, 90, 16, -1, -1, -1, -1, 22, 20, 102, 16, 0, 0}},
@@ -29,7 +29,7 @@ TEST(Text, LayoutAndWhatEachFailedAllocationLeaves) {
                  {10, 20, -36, -16, 16, 20, 60, 0, 10, 28, 60, 0, 10, 36, 102, 16, 16, 36, 108, 16, 6, 16}}};
     for (const auto& r : rows) {
         std::string buffer = r.text;
-        GameAllocFailAt(r.failAt);
+        GameGetFaults()->alloc = FailNth(r.failAt);
         if (r.failAt == 5)
             ConstructTextBlock(&block, 10, 20, buffer.data());
         else
@@ -55,7 +55,7 @@ TEST(Text, LayoutAndWhatEachFailedAllocationLeaves) {
         out.insert(out.end(), {block.width, block.height});
         EXPECT_EQ(out, r.layout) << r.failAt;
     }
-    GameAllocFailAt(0);
+    GameGetFaults()->alloc = Fault{};
     DestroyGlyphs(&block), GameFree(block.text);
     EXPECT_EQ((V{layer.drawFirst == nullptr, GameAllocLive() == live}), (V{1, 1}));
     MainLayer = nullptr, TextImage = nullptr;

@@ -44,7 +44,7 @@ TEST_F(ShotsTest, VolleysByWeaponBits) {
 // Centred on (x + w / 2, y), power 2, -2 up less a third of the speed. A missile costs one even when it cannot be
 // allocated; with none left nothing happens.
 TEST_F(ShotsTest, Missiles) {
-    TheShip->missiles = 2, GameAllocFailAt(1), FireWeapons(FIRE_MISSILE);
+    TheShip->missiles = 2, GameGetFaults()->alloc = FailNth(1), FireWeapons(FIRE_MISSILE);
     EXPECT_EQ((V{TheShip->missiles, Count(ShotChain)}), (V{1, 0}));
     FireWeapons(FIRE_MISSILE), FireWeapons(FIRE_MISSILE);
     ASSERT_EQ((V{TheShip->missiles, Count(ShotChain)}), (V{0, 1}));

@@ -1,5 +1,5 @@
 // The frame driver: statistics, parallax, the HUD, the events and the restart sequence.
-#include "prog/core/frame.h"
+#include "prog/game/frame.h"
 
 #include <cmath>
 #include <sstream>

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "platform/headless.h"
-#include "prog/core/frame.h"
+#include "prog/game/frame.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/world.h"
 
@@ -56,7 +56,7 @@ RunOutcome BusyRun(long failAt, bool sticky) {
     HeadlessReset();
     const long liveBefore = GameAllocLive(), callsBefore = GameAllocCalls();
     Driver d;
-    GameAllocFailAt(failAt, sticky);
+    GameGetFaults()->alloc = FailNth((int)failAt, sticky);
     RunOutcome outcome{VProgInterface(&d.prog), GameAllocCalls() - callsBefore, 0};
     std::srand(20240611);
     d.Call(EV_START, 0), d.prog.mouseX = 512, d.prog.mouseY = 600, d.Call(EV_MOUSE_MOVE, 0);
@@ -70,7 +70,7 @@ RunOutcome BusyRun(long failAt, bool sticky) {
         sound = tick % 50 || DrawListsSound(d.prog);
     }
     outcome.calls = GameAllocCalls() - callsBefore;
-    GameAllocFailAt(0);
+    GameGetFaults()->alloc = Fault{};
     // A failed set-up shows exactly one message and answers 0 to each event, a complete one shows none and answers 1;
     // neither touches what is not there.
     EXPECT_EQ(fake::reports.size(), outcome.setUp == 1 ? 0u : 1u);

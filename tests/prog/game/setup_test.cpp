@@ -1,7 +1,7 @@
 // The game set-up: the engine calls in order, the scene it builds, and the message of each step that fails.
-#include "prog/core/frame.h"
 #include "prog/core/highscore.h"
 #include "prog/core/text.h"
+#include "prog/game/frame.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/world.h"
 
@@ -60,7 +60,7 @@ TEST_F(SetupFixture, CompleteSetUp) {
 TEST_F(SetupFixture, EachFailingStepReportsItsMessage) {
     const struct {
         const char* missing;
-        long failAt;
+        int failAt;
         const char* message;
         int images, layers, maps;
         // clang-format off
@@ -79,9 +79,8 @@ TEST_F(SetupFixture, EachFailingStepReportsItsMessage) {
         ResetWorld();
         prog = fake::MakeProg();
         fake::displayResult = std::string(row.missing) != "display", fake::missingImage = row.missing;
-        GameAllocFailAt(row.failAt);
+        GameGetFaults()->alloc = FailNth(row.failAt);
         EXPECT_EQ(VProgInterface(&prog), 0);
-        GameAllocFailAt(0);
         EXPECT_EQ(fake::reports, Strings{row.message});
         int images = !!TilesImage + !!SpritesImage + !!TextImage, layers = 0, maps = 0;
         for (Layer* l = prog.layers; l; l = l->next, ++layers) maps += l->map != nullptr;

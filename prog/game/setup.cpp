@@ -13,11 +13,11 @@
 
 #include "interface/prog.h"
 #include "prog/core/alloc.h"
-#include "prog/core/frame.h"
 #include "prog/core/highscore.h"
 #include "prog/core/layers.h"
 #include "prog/core/text.h"
 #include "prog/core/world.h"
+#include "prog/game/frame.h"
 #include "prog/objects/records.h"
 
 // Shows the text through the stored record's Report service; always 0.

@@ -1,5 +1,5 @@
 // State of the frame driver (VProgProcedure), module-wide so that tests can
-// read and set it. ResetFrameDriver (world.h) puts all of it back to 0.
+// read and set it. ResetFrameDriver puts all of it back to 0.
 #pragma once
 #include <cstdint>
 
@@ -29,3 +29,7 @@ void RunTick();
 // The enemy update of each tick goes through this pointer (UpdateEnemies by
 // default), so that tests can watch the milliseconds it is given.
 extern void (*UpdateEnemiesStep)(int32_t ms);
+
+// Puts the statistics, the flags and the enemy step back to their load-time
+// values (ResetWorld's part for the frame driver).
+void ResetFrameDriver();

@@ -1,7 +1,7 @@
 // The frame driver: every call from the engine updates the frame-rate
 // statistics, runs one fixed 10 ms tick for every whole 10 ms accumulated,
 // rebuilds the HUD text and then applies the input event of the call.
-#include "prog/core/frame.h"
+#include "prog/game/frame.h"
 
 #include <cstdio>
 
