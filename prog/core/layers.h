@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "interface/prog.h"
+#include "prog/core/atlas.h"
 
 constexpr int32_t STATE_INITIAL = 6000;  // written by the Sprite constructor
 constexpr int ERR_OUT_OF_MEMORY = 4100;  // the tile array could not be allocated
@@ -30,6 +31,13 @@ inline int32_t GetSrcY(const Sprite* s) { return s->srcY; }
 inline void SetX(Sprite* s, int32_t v) { s->x = v; }
 inline void SetY(Sprite* s, int32_t v) { s->y = v; }
 inline void SetSrcY(Sprite* s, int32_t v) { s->srcY = v; }
+// Shows picture `frame` of the strip (the source rectangle only; the box is the caller's).
+inline void CutFrame(Sprite* s, const AtlasStrip& strip, int32_t frame) {
+    s->srcX = FrameX(strip, frame);
+    s->srcY = strip.y;
+    s->srcW = strip.w;
+    s->srcH = strip.h;
+}
 
 // Draw lists.
 void ConstructSpriteLink(SpriteLink* link, Layer* layer, uint32_t tag);

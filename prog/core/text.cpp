@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "prog/core/alloc.h"
+#include "prog/core/atlas.h"
 #include "prog/core/layers.h"
 #include "prog/core/world.h"
 
@@ -24,10 +25,10 @@ Glyph* ConstructGlyph(Glyph* glyph, Glyph* previous, int32_t x, int32_t y, int32
     s->srcY = srcY;
     s->x = x;
     s->y = y;
-    s->srcW = GLYPH_W;
-    s->w = GLYPH_W;
-    s->srcH = GLYPH_H;
-    s->h = GLYPH_H;
+    s->srcW = FONT_CELL_W;
+    s->w = FONT_CELL_W;
+    s->srcH = FONT_CELL_H;
+    s->h = FONT_CELL_H;
     s->state = 0;
     s->image = TextImage;
     glyph->link = JoinMainLayer(glyph);
@@ -90,11 +91,11 @@ void Layout(TextBlock* block) {
     for (int32_t i = 0; i < block->length; ++i) {
         // The cell of a character is chosen by its code as a signed byte.
         int32_t n = (signed char)block->text[i];
-        int32_t srcX = (n % FONT_CELLS_PER_ROW) * GLYPH_W;
-        int32_t srcY = (n / FONT_CELLS_PER_ROW) * GLYPH_H;
         Glyph* previous = i == 0 ? nullptr : block->glyphs[i - 1];
         Glyph* glyph = (Glyph*)GameAlloc(sizeof(Glyph));
-        if (glyph) ConstructGlyph(glyph, previous, block->x + column * GLYPH_W, block->y + line * GLYPH_H, srcX, srcY);
+        if (glyph)
+            ConstructGlyph(glyph, previous, block->x + column * FONT_CELL_W, block->y + line * FONT_CELL_H,
+                           FontCellX(n), FontCellY(n));
         block->glyphs[i] = glyph;
         if (n == '\n') {
             ++line;
@@ -104,8 +105,8 @@ void Layout(TextBlock* block) {
             ++column;
         }
     }
-    block->width = widest * GLYPH_W;
-    block->height = line * GLYPH_H;
+    block->width = widest * FONT_CELL_W;
+    block->height = line * FONT_CELL_H;
 }
 
 void DestroyGlyphs(TextBlock* block) {

@@ -1,13 +1,9 @@
 // Bitmap-font text: a TextBlock lays a string out as one Glyph sprite per
-// character, each a 6 x 8 cell of the font image.
+// character, each a cell of the font image (atlas.h), placed a cell apart.
 #pragma once
 #include <cstdint>
 
 #include "interface/scene.h"
-
-constexpr int GLYPH_W = 6;
-constexpr int GLYPH_H = 8;
-constexpr int FONT_CELLS_PER_ROW = 25;
 
 struct Glyph {
     Sprite sprite;

@@ -8,6 +8,7 @@
 #include "interface/prog.h"
 #include "platform/winapi.h"
 #include "prog/core/alloc.h"
+#include "prog/core/atlas.h"
 #include "prog/core/highscore.h"
 #include "prog/core/layers.h"
 #include "prog/core/text.h"
@@ -87,7 +88,7 @@ static void ModeStep(Ship* ship) {
             if (ship->speed > 4) --ship->speed;
             if (ship->sideSpeed > 0) --ship->sideSpeed;
             if (ship->sideSpeed < 0) ++ship->sideSpeed;
-            if (GetSrcY(&Banner->sprite) < 186) SetSrcY(&Banner->sprite, GetSrcY(&Banner->sprite) + 2);
+            if (GetSrcY(&Banner->sprite) < BANNER_CLICK.y) SetSrcY(&Banner->sprite, GetSrcY(&Banner->sprite) + 2);
             break;
         case SHIP_PLAYING:
             if (autopilot) {
@@ -98,7 +99,7 @@ static void ModeStep(Ship* ship) {
             }
             break;
         case SHIP_ENTERING:
-            if (GetSrcY(&Banner->sprite) < 248) SetSrcY(&Banner->sprite, GetSrcY(&Banner->sprite) + 2);
+            if (GetSrcY(&Banner->sprite) < BANNER_LAUNCH.y) SetSrcY(&Banner->sprite, GetSrcY(&Banner->sprite) + 2);
             if (GetY(s) >= 384) {
                 SetY(s, GetY(s) - 5);
             } else if (ship->speed < 6144 / GetY(s) + 10) {
@@ -106,7 +107,7 @@ static void ModeStep(Ship* ship) {
             } else {
                 // The fly-in is over: put the pointer on the ship's centre, in
                 // absolute units of 65535 / 1024 (63) and 65535 / 768 (85).
-                SetSrcY(&Banner->sprite, 124);
+                SetSrcY(&Banner->sprite, BANNER_READY.y);
                 ship->mode = SHIP_READY;
                 ship->readyTicks = 100;
                 mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (DWORD)((GetX(s) + w / 2) * 63),

@@ -13,6 +13,7 @@
 
 #include "interface/prog.h"
 #include "prog/core/alloc.h"
+#include "prog/core/atlas.h"
 #include "prog/core/highscore.h"
 #include "prog/core/layers.h"
 #include "prog/core/text.h"
@@ -36,8 +37,8 @@ static Image* LoadGameImage(const char* name) {
     return image;
 }
 
-// Appends a layer with an 11 x 9 map of 128-pixel tiles, every tile showing
-// tileset cell (col, 0). The layer and the map are stored as soon as they
+// Appends a layer with an 11 x 9 map of tiles of the tile sheet's size, every
+// tile showing tileset cell (col, 0). The layer and the map are stored as soon as they
 // exist, so that a failure further on leaves them reachable.
 static int BuildLayer(Layer*& layer, TileMap*& map, int32_t col, const char* layerMessage, const char* mapMessage,
                       const char* tilesMessage) {
@@ -45,7 +46,7 @@ static int BuildLayer(Layer*& layer, TileMap*& map, int32_t col, const char* lay
     if (!layer) return ReportFailure(layerMessage);
     map = (TileMap*)GameAlloc(sizeof(TileMap));
     if (!map) return ReportFailure(mapMessage);
-    ConstructTileMap(map, 11, 9, TilesImage, MAP_VISIBLE, 0, 0, 11, 9, 128, 128, 0);
+    ConstructTileMap(map, 11, 9, TilesImage, MAP_VISIBLE, 0, 0, 11, 9, TILE_SIZE, TILE_SIZE, 0);
     if (!map->tiles) return ReportFailure(tilesMessage);
     for (uint32_t i = 0; i < map->spanCols * map->spanRows; ++i) {
         map->tiles[i].col = col;
@@ -71,13 +72,13 @@ PROG_EXPORT int VProgInterface(Prog* prog) {
     if (!(SpritesImage = LoadGameImage("sprites.bmp"))) return 0;
     if (!(TextImage = LoadGameImage("text.bmp"))) return 0;
 
-    if (!BuildLayer(BackLayer, backmap, 1, "Could not create layer.", "Could not create backmap.",
+    if (!BuildLayer(BackLayer, backmap, TILE_GROUND, "Could not create layer.", "Could not create backmap.",
                     "Could not create backmap data."))
         return 0;
-    if (!BuildLayer(MainLayer, MainMap, 1, "Could not create MainLayer.", "Could not create MainMap.",
+    if (!BuildLayer(MainLayer, MainMap, TILE_GROUND, "Could not create MainLayer.", "Could not create MainMap.",
                     "Could not create MainMap data."))
         return 0;
-    if (!BuildLayer(TopLayer, TopMap, 3, "Could not create TopLayer.", "Could not create TopMap.",
+    if (!BuildLayer(TopLayer, TopMap, TILE_CLOUDS, "Could not create TopLayer.", "Could not create TopMap.",
                     "Could not create TopMap data."))
         return 0;
 

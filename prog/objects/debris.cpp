@@ -9,11 +9,6 @@ Chain<Debris> DebrisChain = {nullptr, nullptr};
 
 namespace {
 
-// Size and sprite-sheet row of each stage, 1 (smallest) to 4 (largest).
-constexpr int32_t kStageSize[4] = {4, 8, 9, 13};
-constexpr int32_t kFragmentRow[4] = {108, 114, 122, 131};
-constexpr int32_t kSparkRow[4] = {242, 246, 254, 263};
-
 constexpr int32_t kFragmentLife = 15;  // animation cycles per stage
 constexpr int32_t kSparkLife = 3;
 
@@ -51,11 +46,10 @@ void SelectFrame(Debris* debris) {
     int32_t index = debris->stage - 1;
     if (index < 0) index = 0;  // stages outside 1 .. 4 never reach here; stay inside the tables
     if (index > 3) index = 3;
-    const int32_t size = kStageSize[index];
-    debris->sprite.srcW = debris->sprite.srcH = size;
-    debris->sprite.w = debris->sprite.h = (uint32_t)size;
-    debris->sprite.srcX = debris->frame * size;
-    debris->sprite.srcY = debris->kind == DEBRIS_FRAGMENT ? kFragmentRow[index] : kSparkRow[index];
+    const AtlasStrip& strip = debris->kind == DEBRIS_FRAGMENT ? FRAGMENT_FRAMES[index] : SPARK_FRAMES[index];
+    CutFrame(&debris->sprite, strip, debris->frame);
+    debris->sprite.w = (uint32_t)strip.w;
+    debris->sprite.h = (uint32_t)strip.h;
 }
 
 void Animate(Debris* debris) {

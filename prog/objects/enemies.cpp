@@ -13,13 +13,16 @@ namespace {
 
 int32_t Size(int32_t v) { return v < 0 ? -v : v; }
 
-void SetBox(Enemy* enemy, int32_t srcY, int32_t w, int32_t h) {
-    enemy->sprite.srcX = 0;
-    enemy->sprite.srcY = srcY;
-    enemy->sprite.srcW = w;
-    enemy->sprite.srcH = h;
-    enemy->sprite.w = (uint32_t)w;
-    enemy->sprite.h = (uint32_t)h;
+// Animate picks picture `frame` at frame x srcW: every animated strip starts at the left edge.
+static_assert(RISER_FRAMES.x == 0 && DIVER_FRAMES[0].x == 0 && DIVER_FRAMES[1].x == 0 && TRACKER_FRAMES.x == 0 &&
+                  HEAVY_FRAMES.x == 0 && POWERUP_FRAMES.x == 0,
+              "enemy strips start at x 0");
+
+// The first picture of the strip, with a box of its size.
+void SetBox(Enemy* enemy, const AtlasStrip& strip) {
+    CutFrame(&enemy->sprite, strip, 0);
+    enemy->sprite.w = (uint32_t)strip.w;
+    enemy->sprite.h = (uint32_t)strip.h;
 }
 
 // Fills the kind's starting values. Random numbers are drawn in the order the
@@ -32,66 +35,65 @@ void FillKind(Enemy* e, int32_t x, int32_t y) {
     e->hitPoints = 1;
     switch (e->kind) {
         case ENEMY_RISER:  // enters with its top at the bottom edge, whatever y says
-            SetBox(e, 144, 18, 24);
-            e->sprite.x = x - 9;
+            SetBox(e, RISER_FRAMES);
+            e->sprite.x = x - (int32_t)e->sprite.w / 2;
             e->sprite.y = 768;
             e->dy = -8 - RandomMod(4);
             e->swayStep = 3;
             e->timer = 20 + RandomMod(200);
             e->points = -250;
             e->bursts = 2;
-            e->lastFrame = 1;
+            e->lastFrame = RISER_FRAMES.frames - 1;
             break;
         case ENEMY_DIVER: {  // (x, y) is its centre
-            const int32_t row = 168 + 12 * RandomMod(2);
-            SetBox(e, row, 12, 12);
-            e->sprite.x = x - 6;
-            e->sprite.y = y - 6;
+            const AtlasStrip& colour = DIVER_FRAMES[RandomMod(2)];
+            SetBox(e, colour);
+            e->sprite.x = x - (int32_t)e->sprite.w / 2;
+            e->sprite.y = y - (int32_t)e->sprite.h / 2;
             e->dy = 2;
             e->timer = 80;
             e->points = 175;
             e->bursts = 3;
-            e->lastFrame = 5;
+            e->lastFrame = colour.frames - 1;
             e->frame = RandomMod(5);
             break;
         }
         case ENEMY_TRACKER:
-            SetBox(e, 216, 25, 25);
-            e->sprite.x = x - 12;
-            e->sprite.y = y - 25;
+            SetBox(e, TRACKER_FRAMES);
+            e->sprite.x = x - (int32_t)e->sprite.w / 2;
+            e->sprite.y = y - (int32_t)e->sprite.h;
             e->dy = 5;
             e->points = 250;
             e->bursts = 2;
-            e->lastFrame = 3;
+            e->lastFrame = TRACKER_FRAMES.frames - 1;
             e->frame = RandomMod(3);
             break;
         case ENEMY_HEAVY:
-            SetBox(e, 276, 33, 33);
-            e->sprite.x = x - 16;
-            e->sprite.y = y - 33;
+            SetBox(e, HEAVY_FRAMES);
+            e->sprite.x = x - (int32_t)e->sprite.w / 2;
+            e->sprite.y = y - (int32_t)e->sprite.h;
             e->dy = 1 + RandomMod(2);
             e->points = 500;
             e->bursts = 10;
-            e->lastFrame = 0;
+            e->lastFrame = HEAVY_FRAMES.frames - 1;
             e->hitPoints = 15;
             break;
         case ENEMY_POWERUP:
-            SetBox(e, 58, 20, 20);
-            e->sprite.x = x - 10;
-            e->sprite.y = y - 20;
+            SetBox(e, POWERUP_FRAMES);
+            e->sprite.x = x - (int32_t)e->sprite.w / 2;
+            e->sprite.y = y - (int32_t)e->sprite.h;
             e->dy = 1;
             e->swayStep = 3;
             e->timer = 40 + RandomMod(400);
             e->points = 0;
             e->bursts = 0;
-            e->lastFrame = 7;
-            e->frame = RandomMod(7);  // the power-up type, fixed for life
+            e->lastFrame = POWERUP_FRAMES.frames;         // never read: a power-up does not animate
+            e->frame = RandomMod(POWERUP_FRAMES.frames);  // the power-up type, fixed for life
             break;
         default:  // ENEMY_BANNER, and any unknown kind: a still panel
-            SetBox(e, 186, 141, 61);
-            e->sprite.srcX = 182;
-            e->sprite.x = x - 70;
-            e->sprite.y = y - 61;
+            SetBox(e, BANNER_CLICK);
+            e->sprite.x = x - (int32_t)e->sprite.w / 2;
+            e->sprite.y = y - (int32_t)e->sprite.h;
             e->dy = 0;
             e->points = 0;
             e->bursts = 0;

@@ -5,14 +5,15 @@
 #include <type_traits>
 
 #include "interface/scene.h"
+#include "prog/core/atlas.h"
 #include "prog/objects/chain.h"
 
-// Ship modes (also the sprite column: srcX = mode x srcW).
-constexpr int32_t SHIP_PLAYING = 2;
-constexpr int32_t SHIP_READY = 3;
-constexpr int32_t SHIP_DOWN = 4;
-constexpr int32_t SHIP_RESET = 6;
-constexpr int32_t SHIP_ENTERING = 7;
+// Ship modes; each is also the column of the ship's pictures that shows it.
+constexpr int32_t SHIP_PLAYING = SHIP_COLUMN_PLAYING;
+constexpr int32_t SHIP_READY = SHIP_COLUMN_READY;
+constexpr int32_t SHIP_DOWN = SHIP_COLUMN_DOWN;
+constexpr int32_t SHIP_RESET = SHIP_COLUMN_RESET;
+constexpr int32_t SHIP_ENTERING = SHIP_COLUMN_ENTERING;
 
 // Enemy kinds; 1 to 4 are hostile.
 constexpr int32_t ENEMY_RISER = 1;

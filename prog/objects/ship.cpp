@@ -6,23 +6,17 @@
 #include "prog/objects/records.h"
 #include "prog/objects/shots.h"
 
-namespace {
-
-constexpr int32_t kBannerDownRow = 124;  // the status panel shown when the ship is destroyed
-
-}  // namespace
-
 Ship* ConstructShip(Ship* ship) {
     ConstructSprite(&ship->sprite);
     Sprite& s = ship->sprite;
-    s.srcX = 36;
-    s.srcY = 0;
-    s.srcW = 18;
-    s.srcH = 24;
+    s.srcX = FrameX(SHIP_FRAMES, SHIP_COLUMN_PLAYING);
+    s.srcY = SHIP_FRAMES.y;
+    s.srcW = SHIP_FRAMES.w;
+    s.srcH = SHIP_FRAMES.h;
     s.x = 100;
     s.y = 100;
-    s.w = 18;
-    s.h = 25;  // the box is one row taller than the picture
+    s.w = (uint32_t)SHIP_FRAMES.w;
+    s.h = (uint32_t)SHIP_FRAMES.h + 1;  // the box is one row taller than the picture
     ship->speed = 4;
     s.state = 0;
     s.image = SpritesImage;
@@ -69,8 +63,8 @@ void Tick(Ship* ship) {
 }
 
 void SelectFrame(Ship* ship) {
-    ship->sprite.srcX = ship->mode * ship->sprite.srcW;
-    ship->sprite.srcY = ship->animFrame * ship->sprite.srcH;
+    ship->sprite.srcX = FrameX(SHIP_FRAMES, ship->mode);
+    ship->sprite.srcY = SHIP_FRAMES.y + ship->animFrame * SHIP_FRAMES.h;
 }
 
 int32_t TakeDamage(Ship* ship, int32_t amount) {
@@ -84,7 +78,7 @@ int32_t TakeDamage(Ship* ship, int32_t amount) {
     SparkBurst(cx, cy);
     ship->mode = SHIP_DOWN;
     if (Banner) {
-        Banner->sprite.srcY = kBannerDownRow;
+        Banner->sprite.srcY = BANNER_READY.y;
         Banner->sprite.state = 0;
     }
     return old;

@@ -12,7 +12,8 @@ int32_t fireTicks = 0;
 
 namespace {
 
-constexpr int32_t kBlastLife = 10;  // updates a blast lives, one spark burst in each
+constexpr int32_t kBlastLife = 10;    // updates a blast lives, one spark burst in each
+constexpr uint32_t kBlastSize = 120;  // the side of the square a blast hurts
 
 // Allocates and constructs one shot; a shot that cannot be allocated is simply
 // not made.
@@ -110,21 +111,17 @@ void Animate(Shot* shot) {
 
 void SelectFrame(Shot* shot) {
     Sprite& s = shot->sprite;
-    const int32_t f = shot->animFrame;
-    switch (shot->kind) {
-        case SHOT_MISSILE:
-            s.srcX = 8 + 7 * f, s.srcY = 94, s.srcW = 7, s.srcH = 14, s.w = 7, s.h = 14;
-            break;
-        case SHOT_BIG:
-            s.srcX = 4 * f, s.srcY = 88, s.srcW = 4, s.srcH = 20, s.w = 4, s.h = 20;
-            break;
-        case SHOT_BLAST:  // a one-pixel picture; the box is the area it hurts
-            s.srcX = 22, s.srcY = 94, s.srcW = 1, s.srcH = 1, s.w = 120, s.h = 120;
-            break;
-        default:
-            s.srcX = 8 + 6 * f, s.srcY = 88, s.srcW = 6, s.srcH = 6, s.w = 6, s.h = 6;
-            break;
+    if (shot->kind == SHOT_BLAST) {  // a one-pixel picture; the box is the area it hurts
+        CutFrame(&s, SHOT_BLAST_FRAME, 0);
+        s.w = s.h = kBlastSize;
+        return;
     }
+    const AtlasStrip& strip = shot->kind == SHOT_MISSILE ? SHOT_MISSILE_FRAMES
+                              : shot->kind == SHOT_BIG   ? SHOT_BIG_FRAMES
+                                                         : SHOT_PLAIN_FRAMES;
+    CutFrame(&s, strip, shot->animFrame);
+    s.w = (uint32_t)strip.w;
+    s.h = (uint32_t)strip.h;
 }
 
 void Spend(Shot* shot, int32_t amount) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "prog/core/atlas.h"
+
 namespace pic {
 
 // An image file (a PNG screenshot or a BMP) as 8-bit RGB.
@@ -50,12 +52,11 @@ class Screen {
         for (int i = 0; i < 5; ++i) problems += Need(lines[i], Text(lines[i], 0, 8 * i), 0.8);
         return problems;
     }
-    // That HUD, and the banner at rest at (442, 323) with the panel waiting for a click (sheet y 186), not
-    // the one getting ready (124).
+    // That HUD, and the banner at rest at (442, 323) with the panel waiting for a click, not the one getting ready.
     std::string Waiting() const {
-        const double click = Match(sprites, 182, 186, 141, 61, 442, 323);
+        const double click = Match(sprites, BANNER_CLICK, 442, 323);
         return FirstHud() + Need("click panel", click, 0.8) +
-               Need("ready panel", Match(sprites, 182, 124, 141, 61, 442, 323), -1, click - 0.15);
+               Need("ready panel", Match(sprites, BANNER_READY, 442, 323), -1, click - 0.15);
     }
     // The HUD's high score shows `digits` (`again`: and the player's score 0).
     std::string High(const std::string& digits, bool again = false) const {
@@ -87,13 +88,16 @@ class Screen {
             }
         return total ? static_cast<double>(same) / total : 0.0;
     }
-    // Share of the font's pixels of `text` (6 x 8 cells, 25 to a row) found at (x, y).
+    double Match(const Picture& sheet, const AtlasStrip& r, int dx, int dy) const {
+        return Match(sheet, r.x, r.y, r.w, r.h, dx, dy);
+    }
+    // Share of the font's pixels of `text` found at (x, y), a cell apart.
     double Text(const std::string& text, int x, int y) const {
         double sum = 0;
         int glyphs = 0;
         for (size_t i = 0; i < text.size(); ++i) {
-            const int n = static_cast<unsigned char>(text[i]);
-            if (n > 32) sum += Match(font, n % 25 * 6, n / 25 * 8, 6, 8, x + 6 * static_cast<int>(i), y), ++glyphs;
+            const int n = static_cast<unsigned char>(text[i]), at = x + FONT_CELL_W * static_cast<int>(i);
+            if (n > 32) sum += Match(font, FontCellX(n), FontCellY(n), FONT_CELL_W, FONT_CELL_H, at, y), ++glyphs;
         }
         return glyphs ? sum / glyphs : 0.0;
     }
@@ -102,7 +106,7 @@ class Screen {
     std::string Hud(const std::string& label, const std::string& digits, int y) const {
         std::string other = digits;
         for (char& c : other) c = static_cast<char>('0' + (c - '0' + 5) % 10);
-        const int x = static_cast<int>(label.size()) * 6;
+        const int x = static_cast<int>(label.size()) * FONT_CELL_W;
         const double right = Text(digits, x, y);
         return Need(label, Text(label, 0, y), 0.6) + Need(digits, right, 0.6) +
                Need(other, Text(other, x, y), -1, right - 0.15);

@@ -9,7 +9,9 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "prog/core/atlas.h"
 #include "tests/support/picture.h"
 #include "tests/support/temp_dir.h"
 
@@ -76,41 +78,40 @@ TEST(Bitmaps, AreTwentyFourBitWithAMagentaKey) {
 
 TEST(Bitmaps, EveryRectangleTheGameDrawsLiesInsideAndShowsSomething) {
     const pic::Picture sprites = Sheet("sprites.bmp"), font = Sheet("text.bmp"), tiles = Sheet("tiles.bmp");
-    const struct {
-        int x, y, w, h, count;  // `count` frames side by side
-    } rows[] = {
-        {36, 0, 18, 24, 3},  {36, 24, 18, 24, 3},    {108, 0, 18, 24, 2},    {108, 24, 18, 24, 2},  // ship modes
-        {8, 88, 6, 6, 2},    {8, 94, 7, 14, 2},      {0, 88, 4, 20, 2},      {0, 144, 18, 24, 2},   // shots, riser
-        {0, 58, 20, 20, 7},  {0, 216, 25, 25, 4},    {0, 168, 12, 12, 6},    {0, 180, 12, 12, 6},  // power-ups, enemies
-        {0, 276, 33, 33, 1}, {182, 124, 141, 61, 1}, {182, 186, 141, 61, 1}, {182, 248, 141, 61, 1},
-        {0, 108, 4, 4, 4},   {0, 114, 8, 8, 4},      {0, 122, 9, 9, 4},      {0, 131, 13, 13, 4},  // fragments
-        {0, 242, 4, 4, 4},   {0, 246, 8, 8, 4},      {0, 254, 9, 9, 4},      {0, 263, 13, 13, 4},  // sparks
-    };
-    for (const auto& r : rows)
-        for (int f = 0; f < r.count; ++f)
-            EXPECT_GT(Ink(sprites, r.x + f * r.w, r.y, r.w, r.h), 0) << r.x + f * r.w << "," << r.y;
-    // The font's 6 x 8 cells, 25 to a row: 32 to 126 fill their cell dark (the HUD reads over any ground), and
-    // from 33 on a light glyph shows in it; a line break stays empty.
+    EXPECT_EQ((std::vector<int>{sprites.w, sprites.h, font.w, font.h, tiles.w, tiles.h}),
+              (std::vector<int>{SPRITE_SHEET_W, SPRITE_SHEET_H, FONT_SHEET_W, FONT_SHEET_H, TILE_COLUMNS * TILE_SIZE,
+                                TILE_SIZE}));
+    for (const AtlasStrip& r : SPRITE_STRIPS)
+        for (int f = 0; f < r.frames; ++f)
+            EXPECT_GT(Ink(sprites, FrameX(r, f), r.y, r.w, r.h), 0) << FrameX(r, f) << "," << r.y;
+    for (int column : SHIP_COLUMNS)
+        for (int row = 0; row < SHIP_ROWS; ++row)
+            EXPECT_GT(Ink(sprites, FrameX(SHIP_FRAMES, column), row * SHIP_FRAMES.h, SHIP_FRAMES.w, SHIP_FRAMES.h), 0)
+                << "ship column " << column << " row " << row;
+    // The font's cells: 32 to 126 fill their cell dark (the HUD reads over any ground), and from 33 on a light glyph
+    // shows in it; a line break stays empty.
+    const int cell = FONT_CELL_W * FONT_CELL_H;
     for (int code = 10; code <= 126; code += code == 10 ? 22 : 1) {
-        const int x0 = code % 25 * 6, y0 = code / 25 * 8;
+        const int x0 = FontCellX(code), y0 = FontCellY(code);
         int light = 0;
-        for (int i = 0; i < 48; ++i) light += (font.At(x0 + i % 6, y0 + i / 6) & 0xFF00) > 0x8000;
-        EXPECT_EQ(Ink(font, x0, y0, 6, 8), code > 10 ? 48 : 0) << code;
+        for (int i = 0; i < cell; ++i) light += (font.At(x0 + i % FONT_CELL_W, y0 + i / FONT_CELL_W) & 0xFF00) > 0x8000;
+        EXPECT_EQ(Ink(font, x0, y0, FONT_CELL_W, FONT_CELL_H), code > 10 ? cell : 0) << code;
         EXPECT_EQ(light > 0, code > 32) << code;
     }
-    // The ground (cell 1) covers everything; the clouds over it (cell 3) leave most clear.
-    EXPECT_EQ(Ink(tiles, 128, 0, 128, 128), 128 * 128);
-    EXPECT_GT(Ink(tiles, 384, 0, 128, 128), 0);
-    EXPECT_LT(Ink(tiles, 384, 0, 128, 128), 128 * 128 / 2);
+    // The ground covers everything; the clouds over it leave most clear.
+    const int ground = TILE_GROUND * TILE_SIZE, clouds = TILE_CLOUDS * TILE_SIZE, tile = TILE_SIZE * TILE_SIZE;
+    EXPECT_EQ(Ink(tiles, ground, 0, TILE_SIZE, TILE_SIZE), tile);
+    EXPECT_GT(Ink(tiles, clouds, 0, TILE_SIZE, TILE_SIZE), 0);
+    EXPECT_LT(Ink(tiles, clouds, 0, TILE_SIZE, TILE_SIZE), tile / 2);
 }
 
-// The icons show the flying ship (its frame at (36, 0)) in their middle, on a tile with transparent corners.
+// The icons show the flying ship (its first frame) in their middle, on a tile with transparent corners.
 TEST(Bitmaps, DesktopIconsShowTheShipAtEverySize) {
     const pic::Picture sheet = Sheet("sprites.bmp");
-    ASSERT_GT(Ink(sheet, 36, 0, 18, 24), 0);
+    const int x0 = FrameX(SHIP_FRAMES, SHIP_COLUMN_PLAYING), y0 = SHIP_FRAMES.y, w = SHIP_FRAMES.w;
     std::set<uint32_t> ship;
-    for (int i = 0; i < 18 * 24; ++i)
-        if (const uint32_t c = sheet.At(36 + i % 18, i / 18); c != sheet.At(0, 0)) ship.insert(c);
+    for (int i = 0; i < w * SHIP_FRAMES.h; ++i)
+        if (const uint32_t c = sheet.At(x0 + i % w, y0 + i / w); c != sheet.At(0, 0)) ship.insert(c);
     const support::TempDir dir;
     ASSERT_EQ(RunAssetgen("--icons '" + dir.path + "'"), 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "sprites.bmp"));

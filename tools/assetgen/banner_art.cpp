@@ -7,9 +7,14 @@
 
 namespace {
 
-constexpr int PANEL_X = 182;
-constexpr int PANEL_W = 141;
-constexpr int PANEL_H = 61;
+// The three panels share one column of the sheet.
+static_assert(BANNER_READY.x == BANNER_CLICK.x && BANNER_CLICK.x == BANNER_LAUNCH.x, "one column");
+static_assert(BANNER_CLICK.y == BANNER_READY.y + BANNER_READY.h + 1 &&
+                  BANNER_LAUNCH.y == BANNER_CLICK.y + BANNER_CLICK.h + 1,
+              "one row between the panels");
+constexpr int PANEL_X = BANNER_READY.x;
+constexpr int PANEL_W = BANNER_READY.w;
+constexpr int PANEL_H = BANNER_READY.h;
 
 // The common frame: dark outline, bevelled metal border, deep blue face with faint scan lines, rivets.
 void DrawFrame(Canvas& c, int y0) {
@@ -85,28 +90,29 @@ const Grid CHEVRON = {
 
 void DrawBanner(Canvas& sheet) {
     const Palette& pal = SpritePalette();
+    const int ready = BANNER_READY.y, click = BANNER_CLICK.y, launch = BANNER_LAUNCH.y;
     // Ready (also shown the moment the ship is lost).
-    DrawFrame(sheet, 124);
-    CentreSmall(sheet, 124 + 8, "- SQUADRON KESTRA -", {120, 200, 255});
-    CentreBig(sheet, 124 + 22, "GET READY", 2, {255, 244, 120}, {255, 140, 30});
-    CentreSmall(sheet, 124 + 43, "ENEMIES INBOUND", {255, 170, 150});
+    DrawFrame(sheet, ready);
+    CentreSmall(sheet, ready + 8, "- SQUADRON KESTRA -", {120, 200, 255});
+    CentreBig(sheet, ready + 22, "GET READY", 2, {255, 244, 120}, {255, 140, 30});
+    CentreSmall(sheet, ready + 43, "ENEMIES INBOUND", {255, 170, 150});
 
     // Down, waiting for a click.
-    DrawFrame(sheet, 186);
-    DrawGrid(sheet, PANEL_X + 16, 186 + 21, MOUSE, pal);
-    DrawBigText(sheet, PANEL_X + 44, 186 + 12, "CLICK", 2, {255, 255, 255}, {120, 220, 255});
-    DrawBigText(sheet, PANEL_X + 44, 186 + 33, "TO FLY", 2, {255, 255, 255}, {120, 220, 255});
+    DrawFrame(sheet, click);
+    DrawGrid(sheet, PANEL_X + 16, click + 21, MOUSE, pal);
+    DrawBigText(sheet, PANEL_X + 44, click + 12, "CLICK", 2, {255, 255, 255}, {120, 220, 255});
+    DrawBigText(sheet, PANEL_X + 44, click + 33, "TO FLY", 2, {255, 255, 255}, {120, 220, 255});
 
     // The rows between the panels take the frame's outline colour, so the slide shows one continuous reel.
-    FillRect(sheet, PANEL_X, 124 + PANEL_H, PANEL_W, 1, {8, 10, 20});
-    FillRect(sheet, PANEL_X, 186 + PANEL_H, PANEL_W, 1, {8, 10, 20});
+    FillRect(sheet, PANEL_X, ready + PANEL_H, PANEL_W, 1, {8, 10, 20});
+    FillRect(sheet, PANEL_X, click + PANEL_H, PANEL_W, 1, {8, 10, 20});
 
     // Flying in.
-    DrawFrame(sheet, 248);
-    CentreBig(sheet, 248 + 11, "LAUNCH", 3, {210, 255, 170}, {60, 190, 70});
+    DrawFrame(sheet, launch);
+    CentreBig(sheet, launch + 11, "LAUNCH", 3, {210, 255, 170}, {60, 190, 70});
     for (int i = 0; i < 2; ++i) {
-        DrawGrid(sheet, PANEL_X + 7, 248 + 13 + i * 6, CHEVRON, pal);
-        DrawGrid(sheet, PANEL_X + PANEL_W - 17, 248 + 13 + i * 6, CHEVRON, pal);
+        DrawGrid(sheet, PANEL_X + 7, launch + 13 + i * 6, CHEVRON, pal);
+        DrawGrid(sheet, PANEL_X + PANEL_W - 17, launch + 13 + i * 6, CHEVRON, pal);
     }
-    CentreSmall(sheet, 248 + 43, "ALL SYSTEMS GO", {160, 255, 170});
+    CentreSmall(sheet, launch + 43, "ALL SYSTEMS GO", {160, 255, 170});
 }

@@ -6,15 +6,12 @@
 
 namespace {
 
-const int SIZES[4] = {4, 8, 9, 13};
-const int FRAGMENT_ROWS[4] = {108, 114, 122, 131};
-const int SPARK_ROWS[4] = {242, 246, 254, 263};
-
 // One jagged shard per size; the four frames are the shard turned by quarter turns, so it tumbles.
 void DrawFragments(Canvas& sheet) {
     Rng rng = RngMake(0xF2A6u);
     for (int s = 0; s < 4; ++s) {
-        const int n = SIZES[s];
+        const AtlasStrip& strip = FRAGMENT_FRAMES[s];
+        const int n = strip.w;
         Canvas shard;
         CanvasInit(shard, n, n);
         const double c = (n - 1) / 2.0;
@@ -42,7 +39,7 @@ void DrawFragments(Canvas& sheet) {
             Plot(shard, 3, 0, {255, 150, 40});
             Plot(shard, 0, 3, {200, 80, 30});
         }
-        for (int f = 0; f < 4; ++f)
+        for (int f = 0; f < strip.frames; ++f)
             for (int y = 0; y < n; ++y)
                 for (int x = 0; x < n; ++x) {
                     int sx = x, sy = y;
@@ -51,7 +48,7 @@ void DrawFragments(Canvas& sheet) {
                         sx = nx;
                         sy = ny;
                     }
-                    if (!IsKey(shard, sx, sy)) Plot(sheet, f * n + x, FRAGMENT_ROWS[s] + y, Pixel(shard, sx, sy));
+                    if (!IsKey(shard, sx, sy)) Plot(sheet, FrameX(strip, f) + x, strip.y + y, Pixel(shard, sx, sy));
                 }
     }
 }
@@ -60,9 +57,10 @@ void DrawFragments(Canvas& sheet) {
 void DrawSparks(Canvas& sheet) {
     const Rgb ramp[4] = {{255, 255, 220}, {255, 230, 90}, {255, 150, 40}, {210, 60, 30}};
     for (int s = 0; s < 4; ++s) {
-        const int n = SIZES[s];
+        const AtlasStrip& strip = SPARK_FRAMES[s];
+        const int n = strip.w;
         const double c = (n - 1) / 2.0;
-        for (int f = 0; f < 4; ++f) {
+        for (int f = 0; f < strip.frames; ++f) {
             const bool diagonal = f % 2 == 1;
             const double ray = c * (diagonal ? 0.7 : (f < 2 ? 1.0 : 0.8)) + 0.5;
             const double core = n >= 8 ? n * (diagonal ? 0.12 : 0.18) + 0.6 : 0.8;
@@ -80,7 +78,7 @@ void DrawSparks(Canvas& sheet) {
                     if (level < 0) continue;
                     int i = static_cast<int>(level);
                     if (i > 3) i = 3;
-                    Plot(sheet, f * n + x, SPARK_ROWS[s] + y, ramp[i]);
+                    Plot(sheet, FrameX(strip, f) + x, strip.y + y, ramp[i]);
                 }
         }
     }

@@ -164,18 +164,23 @@ void DrawWithLights(Canvas& sheet, int x, int y, const Grid& grid, const Palette
 
 void DrawEnemies(Canvas& sheet) {
     const Palette& pal = SpritePalette();
-    for (int f = 0; f < 2; ++f) DrawGrid(sheet, f * 18, 144, MirrorLeft(RISER_LEFT[f]), pal);
+    const AtlasStrip &riser = RISER_FRAMES, &tracker = TRACKER_FRAMES;
+    for (int f = 0; f < riser.frames; ++f) DrawGrid(sheet, FrameX(riser, f), riser.y, MirrorLeft(RISER_LEFT[f]), pal);
 
-    // Row 168: a red saucer; row 180: the same saucer in violet.
+    // The first diver strip: a red saucer; the second: the same saucer in violet.
     const Palette red = PaletteWith(pal, {{'c', {255, 190, 120}}, {'C', {210, 40, 30}}});
     const Palette violet = PaletteWith(pal, {{'c', {236, 180, 255}}, {'C', {130, 60, 210}}});
-    for (int f = 0; f < 6; ++f) {
-        DrawWithLights(sheet, f * 12, 168, DIVER, red, f, 6, {255, 255, 150}, {255, 140, 40}, {70, 40, 40});
-        DrawWithLights(sheet, f * 12, 180, DIVER, violet, f, 6, {190, 255, 255}, {80, 160, 255}, {50, 40, 80});
+    const AtlasStrip &redDiver = DIVER_FRAMES[0], &violetDiver = DIVER_FRAMES[1];
+    for (int f = 0; f < redDiver.frames; ++f) {
+        DrawWithLights(sheet, FrameX(redDiver, f), redDiver.y, DIVER, red, f, redDiver.frames, {255, 255, 150},
+                       {255, 140, 40}, {70, 40, 40});
+        DrawWithLights(sheet, FrameX(violetDiver, f), violetDiver.y, DIVER, violet, f, violetDiver.frames,
+                       {190, 255, 255}, {80, 160, 255}, {50, 40, 80});
     }
 
-    for (int f = 0; f < 4; ++f)
-        DrawWithLights(sheet, f * 25, 216, TRACKER, pal, f, 4, {255, 90, 60}, {160, 40, 40}, {90, 96, 110});
+    for (int f = 0; f < tracker.frames; ++f)
+        DrawWithLights(sheet, FrameX(tracker, f), tracker.y, TRACKER, pal, f, tracker.frames, {255, 90, 60},
+                       {160, 40, 40}, {90, 96, 110});
 
-    DrawGrid(sheet, 0, 276, MirrorLeftAroundMiddle(HEAVY_LEFT), pal);
+    DrawGrid(sheet, HEAVY_FRAMES.x, HEAVY_FRAMES.y, MirrorLeftAroundMiddle(HEAVY_LEFT), pal);
 }

@@ -22,11 +22,9 @@ bool GlyphBit(char ch, int x, int y) {
 }
 
 void MakeTextSheet(Canvas& sheet) {
-    CanvasInit(sheet, FONT_CELLS_PER_ROW * FONT_CELL_W,
-               (128 + FONT_CELLS_PER_ROW - 1) / FONT_CELLS_PER_ROW * FONT_CELL_H);
+    CanvasInit(sheet, FONT_SHEET_W, FONT_SHEET_H);
     for (int code = 32; code < 127; ++code) {
-        const int cx = (code % FONT_CELLS_PER_ROW) * FONT_CELL_W;
-        const int cy = (code / FONT_CELLS_PER_ROW) * FONT_CELL_H;
+        const int cx = FontCellX(code), cy = FontCellY(code);
         const char ch = static_cast<char>(code);
         // The glyph fills its cell at the top left, so an edge around only its
         // lit pixels would miss their left and top sides. The whole cell is

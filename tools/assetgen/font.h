@@ -1,14 +1,12 @@
-// The game's bitmap font: glyph shapes, the text sheet with its 6 x 8 cells, and large lettering.
+// The game's bitmap font: glyph shapes, the text sheet with its cells (prog/core/atlas.h), and large lettering.
 #pragma once
 #include <string>
 
+#include "prog/core/atlas.h"
 #include "tools/assetgen/canvas.h"
 
 constexpr int GLYPH_BODY_W = 5;
 constexpr int GLYPH_BODY_H = 7;
-constexpr int FONT_CELL_W = 6;
-constexpr int FONT_CELL_H = 8;
-constexpr int FONT_CELLS_PER_ROW = 25;
 
 struct FontStrip {
     const char* codes;  // the characters drawn in this strip, left to right
@@ -20,7 +18,7 @@ extern const int FONT_STRIP_COUNT;
 
 // Whether pixel (x, y) of the 5 x 7 body of character ch is lit; unknown characters are blank.
 bool GlyphBit(char ch, int x, int y);
-// The text sheet: codes 0..127 in 6 x 8 cells, 25 a row; light glyphs with a dark edge.
+// The text sheet: codes 0..127 in the atlas's font cells; light glyphs with a dark edge.
 void MakeTextSheet(Canvas& sheet);
 // Draws text with each font pixel as a scale x scale block, a dark outline and a drop shadow;
 // top and bottom are the body colours of the first and last rows (a vertical gradient).

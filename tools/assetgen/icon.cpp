@@ -7,12 +7,14 @@
 #include <system_error>
 #include <vector>
 
+#include "prog/core/atlas.h"
 #include "tools/assetgen/bmp_writer.h"
 
 namespace {
 
 // The flying ship, engines lit, as the game shows it.
-constexpr int SHIP_X = 36, SHIP_Y = 0, SHIP_W = 18, SHIP_H = 24;
+constexpr int SHIP_X = FrameX(SHIP_FRAMES, SHIP_COLUMN_PLAYING), SHIP_Y = SHIP_FRAMES.y;
+constexpr int SHIP_W = SHIP_FRAMES.w, SHIP_H = SHIP_FRAMES.h;
 
 constexpr Rgb TILE_TOP = {22, 32, 64}, TILE_BOTTOM = {8, 12, 28}, TILE_EDGE = {92, 112, 150};
 

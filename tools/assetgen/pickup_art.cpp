@@ -112,8 +112,8 @@ void DrawPowerUp(Canvas& sheet, int x0, int y0, int type) {
     const Rgb base = BADGE_COLOURS[type];
     const Rgb rim = {20, 22, 34};
     // A round badge of radius 9.5 lit from the top left, with a dark rim.
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) {
+    for (int y = 0; y < POWERUP_FRAMES.h; ++y)
+        for (int x = 0; x < POWERUP_FRAMES.w; ++x) {
             const double dx = x - 9.5, dy = y - 9.5;
             const double r2 = dx * dx + dy * dy;
             if (r2 > 9.3 * 9.3) continue;
@@ -207,15 +207,16 @@ const Grid MISSILE[2] = {
 }  // namespace
 
 void DrawPowerUps(Canvas& sheet) {
-    for (int type = 0; type < 7; ++type) DrawPowerUp(sheet, type * 20, 58, type);
+    for (int type = 0; type < POWERUP_FRAMES.frames; ++type)
+        DrawPowerUp(sheet, FrameX(POWERUP_FRAMES, type), POWERUP_FRAMES.y, type);
 }
 
 void DrawShots(Canvas& sheet) {
     const Palette& pal = SpritePalette();
     for (int f = 0; f < 2; ++f) {
-        DrawGrid(sheet, 8 + 6 * f, 88, PLAIN_SHOT[f], pal);
-        DrawGrid(sheet, 4 * f, 88, BIG_SHOT[f], pal);
-        DrawGrid(sheet, 8 + 7 * f, 94, MISSILE[f], pal);
+        DrawGrid(sheet, FrameX(SHOT_PLAIN_FRAMES, f), SHOT_PLAIN_FRAMES.y, PLAIN_SHOT[f], pal);
+        DrawGrid(sheet, FrameX(SHOT_BIG_FRAMES, f), SHOT_BIG_FRAMES.y, BIG_SHOT[f], pal);
+        DrawGrid(sheet, FrameX(SHOT_MISSILE_FRAMES, f), SHOT_MISSILE_FRAMES.y, MISSILE[f], pal);
     }
-    // The blast's source pixel (22, 94) stays transparent: a blast is seen only through its sparks.
+    // The blast's source pixel (SHOT_BLAST_FRAME) stays transparent: a blast is seen only through its sparks.
 }

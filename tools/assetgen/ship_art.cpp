@@ -3,8 +3,8 @@
 
 namespace {
 
-constexpr int FRAME_W = 18;
-constexpr int FRAME_H = 24;
+constexpr int FRAME_W = SHIP_FRAMES.w;
+constexpr int FRAME_H = SHIP_FRAMES.h;
 
 // Left half of the hull (rows 0..18); the right half is its mirror image.
 const Grid HULL_LEFT = {
@@ -144,9 +144,11 @@ void DrawShieldRing(Canvas& sheet, int x0, int y0) {
 void DrawShip(Canvas& sheet) {
     const Palette& pal = SpritePalette();
     const Grid hull = MirrorLeft(HULL_LEFT);
-    const int playing = 36, ready = 54, down = 72, reset = 108, entering = 126;
-    for (int row = 0; row < 2; ++row) {
-        const int y = row * FRAME_H;
+    const int playing = FrameX(SHIP_FRAMES, SHIP_COLUMN_PLAYING), ready = FrameX(SHIP_FRAMES, SHIP_COLUMN_READY);
+    const int down = FrameX(SHIP_FRAMES, SHIP_COLUMN_DOWN), reset = FrameX(SHIP_FRAMES, SHIP_COLUMN_RESET);
+    const int entering = FrameX(SHIP_FRAMES, SHIP_COLUMN_ENTERING);
+    for (int row = 0; row < SHIP_ROWS; ++row) {
+        const int y = SHIP_FRAMES.y + row * FRAME_H;
         DrawGrid(sheet, playing, y, hull, pal);
         DrawGrid(sheet, playing, y + 19, MirrorLeft(SHORT_FLAME[row]), pal);
         DrawGrid(sheet, ready, y, hull, pal);

@@ -219,6 +219,6 @@ void DrawClouds(Canvas& sheet, int x0) {
 
 void MakeTileSheet(Canvas& sheet) {
     CanvasInit(sheet, TILE_SHEET_W, TILE_SHEET_H);
-    DrawGround(sheet, 1 * TILE_SIZE);
-    DrawClouds(sheet, 3 * TILE_SIZE);
+    DrawGround(sheet, TILE_GROUND * TILE_SIZE);
+    DrawClouds(sheet, TILE_CLOUDS * TILE_SIZE);
 }

@@ -1,9 +1,9 @@
-// The tile sheet: 128 x 128 cells; (1, 0) is the ground, (3, 0) the cloud layer drawn over everything.
+// The tile sheet: a row of square cells (prog/core/atlas.h), the ground and the cloud layer drawn over everything.
 #pragma once
+#include "prog/core/atlas.h"
 #include "tools/assetgen/canvas.h"
 
-constexpr int TILE_SIZE = 128;
-constexpr int TILE_SHEET_W = 4 * TILE_SIZE;
+constexpr int TILE_SHEET_W = TILE_COLUMNS * TILE_SIZE;
 constexpr int TILE_SHEET_H = TILE_SIZE;
 
 void MakeTileSheet(Canvas& sheet);

@@ -144,10 +144,10 @@ TEST_F(FrameFixture, RestartSequence) {
     const V start = Cursor();
     for (int i = 1; i <= 99; ++i)
         ASSERT_EQ((Ticks(1), V{ship->sprite.y, ship->speed, ship->mode, ship->sprite.srcX}),
-                  (V{768 - 5 * std::min(i, 77), 4 + std::max(i - 77, 0), SHIP_ENTERING, 7 * 18}))
+                  (V{768 - 5 * std::min(i, 77), 4 + std::max(i - 77, 0), SHIP_ENTERING, 7 * SHIP_FRAMES.w}))
             << i;
     EXPECT_EQ(Cursor(), start);
-    EXPECT_EQ((Ticks(1), V{ship->mode, ship->readyTicks, Banner->sprite.srcY}), (V{SHIP_READY, 100, 124}));
+    EXPECT_EQ((Ticks(1), V{ship->mode, ship->readyTicks, Banner->sprite.srcY}), (V{SHIP_READY, 100, BANNER_READY.y}));
     EXPECT_EQ(Cursor(), (V{504, 393}));  // absolute (32256, 33575) of 65536
     KeyUp('A');
     for (bool on : {true, false}) {

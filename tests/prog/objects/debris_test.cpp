@@ -11,14 +11,14 @@ struct DebrisTest : WorldFixture {
 // Made around its centre; size and sheet row by stage, lives a stage by kind: one life per animation cycle of four
 // updates, so a fragment of stage s is gone at update 60 s - 1, a spark at 12 s - 1.
 TEST_F(DebrisTest, SizeRowAndLifetimeByStageAndKind) {
-    const int32_t size[4] = {4, 8, 9, 13}, fragmentRow[4] = {108, 114, 122, 131}, sparkRow[4] = {242, 246, 254, 263};
     srand(5);
     for (int i = 0; i < 4; ++i)
         for (int32_t fragment : {1, 0}) {
-            const int32_t s = size[i], kind = fragment ? DEBRIS_FRAGMENT : DEBRIS_SPARK;
+            const AtlasStrip& strip = fragment ? FRAGMENT_FRAMES[i] : SPARK_FRAMES[i];
+            const int32_t s = strip.w, kind = fragment ? DEBRIS_FRAGMENT : DEBRIS_SPARK;
             const Debris* d = MakeDebris(500, 400, 0, 0, i + 1, kind);
             EXPECT_EQ((V{d->sprite.x, d->sprite.y, (int32_t)d->sprite.w, d->sprite.srcW, d->sprite.srcY, IsDrawn(d)}),
-                      (V{500 - s / 2, 400 - s / 2, s, s, fragment ? fragmentRow[i] : sparkRow[i], 1}));
+                      (V{500 - s / 2, 400 - s / 2, s, s, strip.y, 1}));
             int n = 1;
             for (UpdateDebris(); DebrisChain.oldest && n < 300; ++n) UpdateDebris();
             EXPECT_EQ(n, (fragment ? 60 : 12) * (i + 1) - 1) << "stage " << i + 1 << " kind " << kind;
@@ -30,12 +30,14 @@ TEST_F(DebrisTest, FragmentAnimatesDriftsAndShrinksInPlace) {
     TheShip->sideSpeed = -3, TheShip->speed = 10;
     Debris* d = MakeDebris(500, 400, 1, -1, 2, DEBRIS_FRAGMENT);
     const int32_t x = d->sprite.x, y = d->sprite.y;
-    for (int f : {1, 2, 3, 0}) EXPECT_EQ((UpdateDebris(), V{d->frame, d->sprite.srcX}), (V{f, f * 8}));
+    for (int f : {1, 2, 3, 0})
+        EXPECT_EQ((UpdateDebris(), V{d->frame, d->sprite.srcX}), (V{f, FrameX(FRAGMENT_FRAMES[1], f)}));
     EXPECT_EQ((V{d->sprite.x, d->sprite.y}), (V{x - 2 * 4, y + 2 * 4}));
     for (int i = 4; i < 59; ++i) UpdateDebris();
-    EXPECT_EQ((V{d->stage, (int32_t)d->sprite.w}), (V{1, 8})) << "the new size shows from the next animation step";
+    EXPECT_EQ((V{d->stage, (int32_t)d->sprite.w}), (V{1, FRAGMENT_FRAMES[1].w}))
+        << "the new size shows from the next animation step";
     EXPECT_EQ((UpdateDebris(), V{(int32_t)d->sprite.w, d->sprite.srcY, d->sprite.x, d->sprite.y, d->dx, d->dy}),
-              (V{4, 108, x - 2 * 60, y + 2 * 60, 1, -1}));
+              (V{FRAGMENT_FRAMES[0].w, FRAGMENT_FRAMES[0].y, x - 2 * 60, y + 2 * 60, 1, -1}));
 }
 // A spark's change of stage draws the horizontal jitter, then the vertical one: each (random mod 6 - 3) / 2, truncated
 // to -1, 0 or +1.

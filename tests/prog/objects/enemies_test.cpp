@@ -16,7 +16,10 @@ TEST_F(EnemiesTest, DrawnStartingValuesCoverTheirRanges) {
         int32_t (*field)(const Enemy*);
     } cases[] = {{ENEMY_RISER, -11, -8, [](const Enemy* e) { return e->dy; }},
                  {ENEMY_RISER, 20, 219, [](const Enemy* e) { return e->timer; }},
-                 {ENEMY_DIVER, 14, 15, [](const Enemy* e) { return e->sprite.srcY / 12; }},
+                 {ENEMY_DIVER, 0, 1,
+                  [](const Enemy* e) {
+                      return e->sprite.srcY == DIVER_FRAMES[0].y ? 0 : e->sprite.srcY == DIVER_FRAMES[1].y ? 1 : -1;
+                  }},
                  {ENEMY_DIVER, 0, 4, [](const Enemy* e) { return e->frame; }},
                  {ENEMY_TRACKER, 0, 2, [](const Enemy* e) { return e->frame; }},
                  {ENEMY_HEAVY, 1, 2, [](const Enemy* e) { return e->dy; }},

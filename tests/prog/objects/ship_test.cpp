@@ -12,13 +12,14 @@ struct ShipTest : WorldFixture {
     }
 };
 
-// Each tick shows the column of the mode (18 wide) and the row of the alternating animation frame (24 high); a new ship
-// shows the reset column.
+// Each tick shows the column of the mode and the row of the alternating animation frame; a new ship shows the reset
+// column.
 TEST_F(ShipTest, SheetColumnIsTheModeAndRowTheAnimationFrame) {
     Ship* s = TheShip;
-    EXPECT_EQ((V{s->mode, s->sprite.srcX, s->sprite.srcY, s->speed}), (V{SHIP_DOWN, 108, 0, 4}));
-    for (const V& c : {V{SHIP_DOWN, 72, 24}, V{SHIP_PLAYING, 36, 0}, V{SHIP_READY, 54, 24}, V{SHIP_RESET, 108, 0},
-                       V{SHIP_ENTERING, 126, 24}}) {  // mode; srcX and srcY after the tick
+    const int32_t w = SHIP_FRAMES.w, h = SHIP_FRAMES.h;
+    EXPECT_EQ((V{s->mode, s->sprite.srcX, s->sprite.srcY, s->speed}), (V{SHIP_DOWN, 6 * w, 0, 4}));
+    for (const V& c : {V{SHIP_DOWN, 4 * w, h}, V{SHIP_PLAYING, 2 * w, 0}, V{SHIP_READY, 3 * w, h},
+                       V{SHIP_RESET, 6 * w, 0}, V{SHIP_ENTERING, 7 * w, h}}) {  // mode; srcX and srcY after the tick
         s->mode = c[0], s->readyTicks = 100;
         EXPECT_EQ((Tick(s), V{c[0], s->sprite.srcX, s->sprite.srcY}), c);
     }
@@ -33,7 +34,7 @@ TEST_F(ShipTest, ResetKeepsOnlyTheSpeed) {
     FireWeapons(0), Reset(s);
     EXPECT_EQ((V{s->sprite.x, s->sprite.y, s->sprite.srcX, s->sprite.srcY, s->missiles, s->hitPoints, s->maxHitPoints,
                  s->weapons, s->score, s->sideSpeed, s->firing, s->animFrame, s->readyTicks, s->speed, s->mode}),
-              (V{503, 768, 108, 0, 3, 1, 1, 0, 0, 0, 0, 0, 0, 17, SHIP_RESET}));
+              (V{503, 768, FrameX(SHIP_FRAMES, SHIP_COLUMN_RESET), 0, 3, 1, 1, 0, 0, 0, 0, 0, 0, 17, SHIP_RESET}));
     EXPECT_EQ((V{h->hitPoints, p->hitPoints, Banner->hitPoints, Count(ShotChain)}), (V{0, 0, 1, 0}));
     p->frame = 6;
     EXPECT_EQ((UpdateEnemies(0), V{Count(EnemyChain), SpreadOf(DEBRIS_FRAGMENT).n > 0}),
@@ -45,7 +46,7 @@ TEST_F(ShipTest, DestroyedShipBurstsAndShowsTheBanner) {
     ShipPlaying(500, 400, 12, -5);
     Banner->sprite.state = STATE_HIDDEN;
     EXPECT_EQ((V{TakeDamage(TheShip, 3), TheShip->hitPoints, TheShip->mode}), (V{1, -2, SHIP_DOWN}));  // not clamped
-    EXPECT_EQ((V{Banner->sprite.srcY, Banner->sprite.state}), (V{124, 0}));
+    EXPECT_EQ((V{Banner->sprite.srcY, Banner->sprite.state}), (V{BANNER_READY.y, 0}));
     const Spread f = SpreadOf(DEBRIS_FRAGMENT), s = SpreadOf(DEBRIS_SPARK);
     EXPECT_TRUE(f.Within(509, 509, 412, 412, 5 - 3, 5 + 2, -12 - 3, -12 + 2) && f.n >= 7);
     EXPECT_TRUE(s.Within(509 - 6, 509 + 5, 412 - 6, 412 + 5) && s.n >= 9);
@@ -68,8 +69,9 @@ TEST_F(ShipTest, CollisionsInChainOrderUntilTheFirstHostile) {
     for (int32_t mode : {SHIP_READY, SHIP_DOWN, SHIP_RESET, SHIP_ENTERING, SHIP_PLAYING}) {
         TheShip->mode = mode;
         CheckCollisions(TheShip);
-        EXPECT_EQ((V{TheShip->weapons, h->hitPoints, h2->hitPoints, TheShip->mode, Banner->sprite.srcY}),
-                  mode == SHIP_PLAYING ? V({0, 14, 15, SHIP_DOWN, 124}) : V({0, 15, 15, mode, 186}));
+        EXPECT_EQ(
+            (V{TheShip->weapons, h->hitPoints, h2->hitPoints, TheShip->mode, Banner->sprite.srcY}),
+            mode == SHIP_PLAYING ? V({0, 14, 15, SHIP_DOWN, BANNER_READY.y}) : V({0, 15, 15, mode, BANNER_CLICK.y}));
     }
     EXPECT_EQ(Items(EnemyChain), (std::vector<Enemy*>{Banner, h, h2, p}));
     ClearChains(), Banner = MakeEnemy(512, 0, ENEMY_BANNER);

@@ -32,9 +32,10 @@ TEST_F(ShotsTest, VolleysByWeaponBits) {
         ASSERT_EQ(s.size() * 7 + 1, c.size()) << "weapons " << c[0];
         for (size_t i = 0; i < s.size(); ++i) {
             const int32_t* w = &c[1 + 7 * i];
-            const int32_t big = w[0] == SHOT_BIG, width = big ? 4 : 6, height = big ? 20 : 6;
-            EXPECT_EQ(Read(s[i]), (V{w[0], big ? 3 : 1, big ? 0 : 8, 88, width, height, w[1] - width / 2,
-                                     w[2] - height / 2, w[3], w[4] - 3, w[5], w[6]}))
+            const int32_t big = w[0] == SHOT_BIG;
+            const AtlasStrip& f = big ? SHOT_BIG_FRAMES : SHOT_PLAIN_FRAMES;
+            EXPECT_EQ(Read(s[i]), (V{w[0], big ? 3 : 1, f.x, f.y, f.w, f.h, w[1] - f.w / 2, w[2] - f.h / 2, w[3],
+                                     w[4] - 3, w[5], w[6]}))
                 << "weapons " << c[0] << " shot " << i;
             EXPECT_TRUE(IsDrawn(s[i]));
         }
@@ -48,7 +49,8 @@ TEST_F(ShotsTest, Missiles) {
     EXPECT_EQ((V{TheShip->missiles, Count(ShotChain)}), (V{1, 0}));
     FireWeapons(FIRE_MISSILE), FireWeapons(FIRE_MISSILE);
     ASSERT_EQ((V{TheShip->missiles, Count(ShotChain)}), (V{0, 1}));
-    EXPECT_EQ(Read(ShotChain.oldest), (V{SHOT_MISSILE, 2, 8, 94, 7, 14, 509 - 3, 400 - 7, 0, -2 - 3, 0, 0}));
+    EXPECT_EQ(Read(ShotChain.oldest), (V{SHOT_MISSILE, 2, SHOT_MISSILE_FRAMES.x, SHOT_MISSILE_FRAMES.y, 7, 14, 509 - 3,
+                                         400 - 7, 0, -2 - 3, 0, 0}));
 }
 // The count runs only while firing and carries over between presses; every tenth tick fires the ship's weapons (the
 // shots then move at once), except while the ship is down, when the count still restarts.
@@ -84,9 +86,11 @@ TEST_F(ShotsTest, MovesWithChangesOfTheSceneryAndAlternatesFrames) {
     EXPECT_EQ((Update(s), V{s->sprite.x, s->sprite.y}), (V{x + 1, y - 4}));  // exactly the requested velocity
     TheShip->sideSpeed = -3, TheShip->speed = 15;                            // a third: 5
     EXPECT_EQ((Update(s), V{s->sprite.x, s->sprite.y}), (V{x + 1 + (-3 - 2) + 1, y - 4 + 5 + (-4 - 3)}));
-    for (const V& c : {V{SHOT_PLAIN, 8, 14}, V{SHOT_BIG, 0, 4}, V{SHOT_MISSILE, 8, 15}}) {  // kind, srcX by frame
-        Shot* a = MakeShot(500, 400, 0, 0, c[0]);
-        for (int f : {1, 0, 1}) EXPECT_EQ((Animate(a), V{c[0], a->animFrame, a->sprite.srcX}), (V{c[0], f, c[1 + f]}));
+    for (const auto& [kind, strip] : {std::pair{SHOT_PLAIN, SHOT_PLAIN_FRAMES}, std::pair{SHOT_BIG, SHOT_BIG_FRAMES},
+                                      std::pair{SHOT_MISSILE, SHOT_MISSILE_FRAMES}}) {  // srcX by frame
+        Shot* a = MakeShot(500, 400, 0, 0, kind);
+        for (int f : {1, 0, 1})
+            EXPECT_EQ((Animate(a), V{kind, a->animFrame, a->sprite.srcX}), (V{kind, f, FrameX(strip, f)}));
     }
 }
 // One shot on one enemy: what the enemy loses, what the ship scores, what is left of the shot (kind, power). Hostiles
@@ -119,7 +123,8 @@ TEST_F(ShotsTest, MissileTurnsIntoABlast) {
     e->hitPoints = 5;
     Update(MakeShot(500, 405, 0, -2, SHOT_MISSILE));
     EXPECT_EQ((V{e->hitPoints, TheShip->score, Count(ShotChain)}), (V{3, 0, 1}));  // the missile's power, 2
-    EXPECT_EQ(Read(ShotChain.oldest), (V{SHOT_BLAST, 20, 22, 94, 120, 120, 500 - 60, 403 - 60, 0, 0 - 3, 0, 10}));
+    EXPECT_EQ(Read(ShotChain.oldest), (V{SHOT_BLAST, 20, SHOT_BLAST_FRAME.x, SHOT_BLAST_FRAME.y, 120, 120, 500 - 60,
+                                         403 - 60, 0, 0 - 3, 0, 10}));
 }
 // A blast stands still; each update draws a point of its box (x + 1 + random mod 120, then y the same way) and makes
 // one spark burst there, sparks up to 6 around it; the tenth update ends it.
