@@ -91,7 +91,6 @@ SpriteLink* AddLink(Layer* layer, int32_t depth, uint32_t tag) {
     SpriteLink* link = (SpriteLink*)GameAlloc(sizeof(SpriteLink));
     if (!link) return nullptr;
     ConstructSpriteLink(link, layer, tag);
-    link->newer = nullptr;
     link->older = layer->drawFirst;
     if (layer->drawFirst) layer->drawFirst->newer = link;
     layer->drawFirst = link;
@@ -100,7 +99,7 @@ SpriteLink* AddLink(Layer* layer, int32_t depth, uint32_t tag) {
     return link;
 }
 
-void Unlink(SpriteLink* link) {
+void UnlinkSprite(SpriteLink* link) {
     Layer* layer = link->layer;
     if (layer) {
         if (layer->drawFirst == link) layer->drawFirst = link->older;
@@ -109,8 +108,6 @@ void Unlink(SpriteLink* link) {
     if (link->newer) link->newer->older = link->older;
     if (link->older) link->older->newer = link->newer;
 }
-
-int32_t GetDepth(const SpriteLink* link) { return link->depth; }
 
 int32_t SetDepth(SpriteLink* link, int32_t depth) {
     Layer* layer = link->layer;
@@ -169,6 +166,6 @@ SpriteLink* JoinMainLayer(void* object) {
 
 void LeaveMainLayer(SpriteLink* link) {
     if (!link) return;
-    Unlink(link);
+    UnlinkSprite(link);
     GameFree(link);
 }

@@ -42,8 +42,7 @@ inline void CutFrame(Sprite* s, const AtlasStrip& strip, int32_t frame) {
 // Draw lists.
 void ConstructSpriteLink(SpriteLink* link, Layer* layer, uint32_t tag);
 SpriteLink* AddLink(Layer* layer, int32_t depth, uint32_t tag);  // null when out of memory
-void Unlink(SpriteLink* link);
-int32_t GetDepth(const SpriteLink* link);
+void UnlinkSprite(SpriteLink* link);
 int32_t SetDepth(SpriteLink* link, int32_t depth);
 
 // The game-object protocol: the last step of every object constructor puts the

@@ -56,9 +56,6 @@ static void CopyText(TextBlock* block, const char* text) {
 }
 
 TextBlock* ConstructTextBlock(TextBlock* block, int32_t x, int32_t y, const char* text) {
-    block->glyphs = nullptr;
-    block->width = 0;
-    block->height = 0;
     block->x = x;
     block->y = y;
     CopyText(block, text);

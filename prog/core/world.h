@@ -1,4 +1,5 @@
-// Module-wide game state made once by the set-up, and the one random source.
+// Module-wide game state made once by the set-up, the one random source and
+// the size of a speed.
 // The objects' own records are declared only: this header sits below them.
 #pragma once
 #include <cstdint>
@@ -26,3 +27,6 @@ extern Enemy* Banner;
 
 // A random number modulo n: the remainder of a rand() result, 0 .. n-1.
 inline int RandomMod(int n) { return std::rand() % n; }
+
+// The size of a speed, whatever its direction.
+inline int32_t Magnitude(int32_t v) { return v < 0 ? -v : v; }

@@ -80,6 +80,20 @@ static void Scroll(int32_t speed, int32_t sideSpeed) {
         if (maps[i]->scrollX <= lowest[i]) maps[i]->scrollX += (int32_t)maps[i]->tileW;
 }
 
+// Moves the banner's source window 2 rows down the sheet unless it has reached
+// `row`; true when it had.
+static bool SlideBanner(int32_t row) {
+    if (GetSrcY(&Banner->sprite) >= row) return true;
+    SetSrcY(&Banner->sprite, GetSrcY(&Banner->sprite) + 2);
+    return false;
+}
+
+// Whether the player flies the ship: it is neither down nor flying in, and no
+// restart is under way.
+static bool PlayerFlies(const Ship* ship) {
+    return !restarting && ship->mode != SHIP_DOWN && ship->mode != SHIP_ENTERING;
+}
+
 static void ModeStep(Ship* ship) {
     Sprite* s = &ship->sprite;
     const int32_t w = (int32_t)GetW(s), h = (int32_t)GetH(s);
@@ -88,7 +102,7 @@ static void ModeStep(Ship* ship) {
             if (ship->speed > 4) --ship->speed;
             if (ship->sideSpeed > 0) --ship->sideSpeed;
             if (ship->sideSpeed < 0) ++ship->sideSpeed;
-            if (GetSrcY(&Banner->sprite) < BANNER_CLICK.y) SetSrcY(&Banner->sprite, GetSrcY(&Banner->sprite) + 2);
+            SlideBanner(BANNER_CLICK.y);
             break;
         case SHIP_PLAYING:
             if (autopilot) {
@@ -99,7 +113,7 @@ static void ModeStep(Ship* ship) {
             }
             break;
         case SHIP_ENTERING:
-            if (GetSrcY(&Banner->sprite) < BANNER_LAUNCH.y) SetSrcY(&Banner->sprite, GetSrcY(&Banner->sprite) + 2);
+            SlideBanner(BANNER_LAUNCH.y);
             if (GetY(s) >= 384) {
                 SetY(s, GetY(s) - 5);
             } else if (ship->speed < 6144 / GetY(s) + 10) {
@@ -123,23 +137,19 @@ void RunTick() {
     Ship* ship = TheShip;
     Scroll(ship->speed, ship->sideSpeed);
     if (ship->mode == SHIP_PLAYING) SpawnEnemy();
-    Tick(ship);
+    TickShip(ship);
     UpdateEnemiesStep(pendingMs);  // this tick's 10 ms are still counted
-    UpdateDebris();
+    UpdateAllDebris();
     UpdateShots();
     CheckCollisions(ship);
     if (trailOn)
         SparkBurst(GetX(&ship->sprite) + (int32_t)GetW(&ship->sprite) / 2,
                    GetY(&ship->sprite) + (int32_t)GetH(&ship->sprite));
     ModeStep(ship);
-    if (restarting) {
-        if (GetSrcY(&Banner->sprite) >= 61) {
-            ship->speed = 4;
-            ship->mode = SHIP_ENTERING;
-            restarting = false;
-        } else {
-            SetSrcY(&Banner->sprite, GetSrcY(&Banner->sprite) + 2);
-        }
+    if (restarting && SlideBanner(61)) {
+        ship->speed = 4;
+        ship->mode = SHIP_ENTERING;
+        restarting = false;
     }
     if (ship->score > highScore) {
         highScore = ship->score;
@@ -199,7 +209,7 @@ static void KeyAction(uint8_t key) {
 static void FollowPointer() {
     Ship* ship = TheShip;
     Sprite* s = &ship->sprite;
-    if (restarting || ship->mode == SHIP_ENTERING || ship->mode == SHIP_DOWN) return;
+    if (!PlayerFlies(ship)) return;
     SetX(s, TheProg->mouseX - (int32_t)GetW(s) / 2);
     int32_t top = TheProg->mouseY - (int32_t)GetH(s) / 2;
     if (top > 153) SetY(s, top);
@@ -209,7 +219,6 @@ static void FollowPointer() {
 
 static void ApplyEvent(uint32_t event) {
     Ship* ship = TheShip;
-    const bool down = ship->mode == SHIP_DOWN, entering = ship->mode == SHIP_ENTERING;
     switch (event) {
         case EV_KEY_UP:
             KeyAction(TheProg->key);
@@ -219,11 +228,11 @@ static void ApplyEvent(uint32_t event) {
             FollowPointer();
             break;
         case EV_LBUTTON_DOWN:
-            if (!restarting && !down && !entering) {
+            if (PlayerFlies(ship)) {
                 ship->firing = 1;
                 FireWeapons(ship->weapons);
-            } else if (!entering) {
-                Reset(ship);
+            } else if (ship->mode != SHIP_ENTERING) {
+                ResetShip(ship);
                 restarting = true;
             }
             break;
@@ -231,7 +240,7 @@ static void ApplyEvent(uint32_t event) {
             ship->firing = 0;
             break;
         case EV_RBUTTON_UP:
-            if (!down && !entering && !restarting) FireWeapons(FIRE_MISSILE);
+            if (PlayerFlies(ship)) FireWeapons(FIRE_MISSILE);
             break;
         default:
             break;

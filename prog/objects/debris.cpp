@@ -30,7 +30,7 @@ Debris* ConstructDebris(Debris* debris, int32_t x, int32_t y, int32_t dx, int32_
     debris->life = debris->lifeReload;
     debris->frame = 0;
     debris->stage = stage;
-    SelectFrame(debris);
+    SelectDebrisFrame(debris);
     // The given point is the particle's centre.
     debris->sprite.x = x - (int32_t)debris->sprite.w / 2;
     debris->sprite.y = y - (int32_t)debris->sprite.h / 2;
@@ -42,7 +42,7 @@ Debris* ConstructDebris(Debris* debris, int32_t x, int32_t y, int32_t dx, int32_
 
 // Picks the source square for the kind, stage and frame. The position is left
 // alone, so a particle that shrinks keeps its top-left corner.
-void SelectFrame(Debris* debris) {
+void SelectDebrisFrame(Debris* debris) {
     int32_t index = debris->stage - 1;
     if (index < 0) index = 0;  // stages outside 1 .. 4 never reach here; stay inside the tables
     if (index > 3) index = 3;
@@ -52,13 +52,13 @@ void SelectFrame(Debris* debris) {
     debris->sprite.h = (uint32_t)strip.h;
 }
 
-void Animate(Debris* debris) {
+void AnimateDebris(Debris* debris) {
     debris->frame = debris->frame + 1;
     if (debris->frame > 3) debris->frame = 0;
-    SelectFrame(debris);
+    SelectDebrisFrame(debris);
 }
 
-void Update(Debris* debris) {
+void UpdateDebris(Debris* debris) {
     // Ageing happens once per animation cycle, on its last frame.
     if (debris->frame == 3) {
         debris->life = debris->life - 1;
@@ -82,8 +82,6 @@ void Update(Debris* debris) {
     const int32_t x = debris->sprite.x, y = debris->sprite.y;
     if (y < 0 || y > 768 || x < 0 || x > 1024) DestroyInChain(DebrisChain, debris);
 }
-
-void Unlink(Debris* debris) { LeaveChain(DebrisChain, debris); }
 
 // Long-lived fragments that carry the given velocity, give or take a little;
 // none of them is ever at rest.
@@ -118,11 +116,11 @@ void SparkBurst(int32_t x, int32_t y) {
     }
 }
 
-void UpdateDebris() {
+void UpdateAllDebris() {
     for (Debris* debris = DebrisChain.oldest; debris;) {
         Debris* next = debris->next;  // the update may free this particle
-        Animate(debris);
-        Update(debris);
+        AnimateDebris(debris);
+        UpdateDebris(debris);
         debris = next;
     }
 }

@@ -28,10 +28,9 @@ static_assert(std::is_standard_layout<Debris>::value && offsetof(Debris, sprite)
 extern Chain<Debris> DebrisChain;
 
 Debris* ConstructDebris(Debris* debris, int32_t x, int32_t y, int32_t dx, int32_t dy, int32_t stage, int32_t kind);
-void SelectFrame(Debris* debris);
-void Animate(Debris* debris);
-void Update(Debris* debris);  // may destroy the particle
-void Unlink(Debris* debris);
+void SelectDebrisFrame(Debris* debris);
+void AnimateDebris(Debris* debris);
+void UpdateDebris(Debris* debris);  // may destroy the particle
 void FragmentBurst(int32_t x, int32_t y, int32_t dx, int32_t dy);
 void SparkBurst(int32_t x, int32_t y);
-void UpdateDebris();
+void UpdateAllDebris();

@@ -11,9 +11,7 @@ int32_t enemyAnimMs = 0;
 
 namespace {
 
-int32_t Size(int32_t v) { return v < 0 ? -v : v; }
-
-// Animate picks picture `frame` at frame x srcW: every animated strip starts at the left edge.
+// AnimateEnemy picks picture `frame` at frame x srcW: every animated strip starts at the left edge.
 static_assert(RISER_FRAMES.x == 0 && DIVER_FRAMES[0].x == 0 && DIVER_FRAMES[1].x == 0 && TRACKER_FRAMES.x == 0 &&
                   HEAVY_FRAMES.x == 0 && POWERUP_FRAMES.x == 0,
               "enemy strips start at x 0");
@@ -142,7 +140,7 @@ void StepTracker(Enemy* e, const Ship* ship) {
 }
 
 void StepPowerUp(Enemy* e, const Ship* ship) {
-    if (Size(e->dx) < 2) e->dx = e->dx + e->swayStep;
+    if (Magnitude(e->dx) < 2) e->dx = e->dx + e->swayStep;
     e->timer = e->timer - 1;
     if (e->timer < 1) {
         e->swayStep = -e->swayStep;
@@ -154,7 +152,7 @@ void StepPowerUp(Enemy* e, const Ship* ship) {
 }
 
 void StepRiser(Enemy* e, const Ship* ship) {
-    if (Size(e->dx) < 3) e->dx = e->dx + e->swayStep;
+    if (Magnitude(e->dx) < 3) e->dx = e->dx + e->swayStep;
     e->timer = e->timer - 1;
     if (e->timer < 1) {
         e->swayStep = -e->swayStep;
@@ -166,8 +164,8 @@ void StepRiser(Enemy* e, const Ship* ship) {
     e->sprite.y = e->sprite.y + ship->speed;
 }
 
-void Destroy(Enemy* enemy) {
-    Unlink(enemy);
+void DestroyEnemy(Enemy* enemy) {
+    UnlinkEnemy(enemy);
     GameFree(enemy);
 }
 
@@ -184,16 +182,16 @@ Enemy* ConstructEnemy(Enemy* enemy, int32_t x, int32_t y, int32_t kind) {
     return enemy;
 }
 
-void Unlink(Enemy* enemy) { LeaveChain(EnemyChain, enemy); }
+void UnlinkEnemy(Enemy* enemy) { LeaveChain(EnemyChain, enemy); }
 
-int32_t TakeDamage(Enemy* enemy, int32_t amount) {
+int32_t DamageEnemy(Enemy* enemy, int32_t amount) {
     const int32_t old = enemy->hitPoints;
     enemy->hitPoints = old - amount;
     if (enemy->hitPoints < 1) enemy->hitPoints = 0;
     return old;
 }
 
-void Animate(Enemy* enemy) {
+void AnimateEnemy(Enemy* enemy) {
     if (enemy->kind != ENEMY_POWERUP) {
         enemy->frame = enemy->frame + 1;
         if (enemy->frame > enemy->lastFrame) enemy->frame = 0;
@@ -201,7 +199,7 @@ void Animate(Enemy* enemy) {
     if (enemy->kind != ENEMY_BANNER) enemy->sprite.srcX = enemy->frame * enemy->sprite.srcW;
 }
 
-void Update(Enemy* enemy) {
+void UpdateEnemy(Enemy* enemy) {
     const Ship* ship = TheShip;
     switch (enemy->kind) {
         case ENEMY_DIVER:
@@ -235,8 +233,8 @@ void Update(Enemy* enemy) {
         for (Enemy* other = enemy->next; other;) {
             Enemy* next = other->next;
             if (other->kind < ENEMY_POWERUP && BoxesOverlap(enemy, other)) {
-                const int32_t r = TakeDamage(other, enemy->hitPoints);
-                const int32_t old = TakeDamage(enemy, r + enemy->hitPoints);
+                const int32_t r = DamageEnemy(other, enemy->hitPoints);
+                const int32_t old = DamageEnemy(enemy, r + enemy->hitPoints);
                 if (old < 1) return;  // it was already dead: the rest waits for the next tick
             }
             other = next;
@@ -245,7 +243,7 @@ void Update(Enemy* enemy) {
 
     // Leaving the screen: gone without debris or points.
     if (enemy->sprite.y < -(int32_t)enemy->sprite.h || enemy->sprite.y > 768) {
-        Destroy(enemy);
+        DestroyEnemy(enemy);
         return;
     }
 
@@ -253,7 +251,7 @@ void Update(Enemy* enemy) {
         // A power-up the ship already holds vanishes.
         if (enemy->kind == ENEMY_POWERUP && enemy->frame >= 0 && enemy->frame < 31 &&
             (ship->weapons & (1 << enemy->frame)))
-            Destroy(enemy);
+            DestroyEnemy(enemy);
         return;
     }
     Explode(enemy);
@@ -263,7 +261,7 @@ void Update(Enemy* enemy) {
             ConstructShot(blast, enemy->sprite.x + (int32_t)enemy->sprite.w / 2,
                           enemy->sprite.y + (int32_t)enemy->sprite.h / 2, 0, 0, SHOT_BLAST);
     }
-    Destroy(enemy);
+    DestroyEnemy(enemy);
 }
 
 void Explode(Enemy* enemy) {
@@ -281,8 +279,8 @@ void UpdateEnemies(int32_t ms) {
     const bool animate = enemyAnimMs >= 70;
     for (Enemy* enemy = EnemyChain.oldest; enemy;) {
         Enemy* next = enemy->next;  // the update may free this enemy
-        if (animate) Animate(enemy);
-        Update(enemy);
+        if (animate) AnimateEnemy(enemy);
+        UpdateEnemy(enemy);
         enemy = next;
     }
     if (animate) enemyAnimMs = 0;  // the part above 70 is dropped
@@ -312,7 +310,7 @@ void SpawnEnemy() {
 void KillAllEnemies() {
     for (Enemy* enemy = EnemyChain.oldest; enemy;) {
         Enemy* next = enemy->next;
-        if (enemy->kind != ENEMY_BANNER) TakeDamage(enemy, 1000);
+        if (enemy->kind != ENEMY_BANNER) DamageEnemy(enemy, 1000);
         enemy = next;
     }
 }

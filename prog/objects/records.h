@@ -64,18 +64,18 @@ extern int32_t enemyAnimMs;
 
 // Ship (ship.cpp).
 Ship* ConstructShip(Ship* ship);
-void Reset(Ship* ship);
-void Tick(Ship* ship);
-void SelectFrame(Ship* ship);
-int32_t TakeDamage(Ship* ship, int32_t amount);
+void ResetShip(Ship* ship);
+void TickShip(Ship* ship);
+void SelectShipFrame(Ship* ship);
+int32_t DamageShip(Ship* ship, int32_t amount);
 void CheckCollisions(Ship* ship);
 
 // Enemies (enemies.cpp).
 Enemy* ConstructEnemy(Enemy* enemy, int32_t x, int32_t y, int32_t kind);
-void Unlink(Enemy* enemy);  // leaves the chain and the draw list; caller frees
-int32_t TakeDamage(Enemy* enemy, int32_t amount);
-void Animate(Enemy* enemy);
-void Update(Enemy* enemy);  // may destroy the enemy
+void UnlinkEnemy(Enemy* enemy);  // leaves the chain and the draw list; caller frees
+int32_t DamageEnemy(Enemy* enemy, int32_t amount);
+void AnimateEnemy(Enemy* enemy);
+void UpdateEnemy(Enemy* enemy);  // may destroy the enemy
 void Explode(Enemy* enemy);
 void UpdateEnemies(int32_t ms);
 void SpawnEnemy();

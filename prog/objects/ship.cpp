@@ -21,7 +21,7 @@ Ship* ConstructShip(Ship* ship) {
     s.state = 0;
     s.image = SpritesImage;
     ship->link = nullptr;
-    Reset(ship);
+    ResetShip(ship);
     // The game starts with the ship waiting for a click. The frame is not
     // selected again, so the reset column shows until the first tick.
     ship->mode = SHIP_DOWN;
@@ -29,7 +29,7 @@ Ship* ConstructShip(Ship* ship) {
     return ship;
 }
 
-void Reset(Ship* ship) {
+void ResetShip(Ship* ship) {
     ship->sideSpeed = 0;
     ship->animFrame = 0;
     ship->firing = 0;
@@ -45,10 +45,10 @@ void Reset(Ship* ship) {
     ship->sprite.y = 768;
     KillAllEnemies();
     DestroyAllShots();
-    SelectFrame(ship);
+    SelectShipFrame(ship);
 }
 
-void Tick(Ship* ship) {
+void TickShip(Ship* ship) {
     if (ship->mode == SHIP_READY) {
         ship->readyTicks = ship->readyTicks - 1;
         if (ship->readyTicks < 1) {
@@ -59,15 +59,15 @@ void Tick(Ship* ship) {
     }
     ship->animFrame = ship->animFrame + 1;
     if (ship->animFrame > 1) ship->animFrame = 0;
-    SelectFrame(ship);
+    SelectShipFrame(ship);
 }
 
-void SelectFrame(Ship* ship) {
+void SelectShipFrame(Ship* ship) {
     ship->sprite.srcX = FrameX(SHIP_FRAMES, ship->mode);
     ship->sprite.srcY = SHIP_FRAMES.y + ship->animFrame * SHIP_FRAMES.h;
 }
 
-int32_t TakeDamage(Ship* ship, int32_t amount) {
+int32_t DamageShip(Ship* ship, int32_t amount) {
     const int32_t old = ship->hitPoints;
     ship->hitPoints = old - amount;
     if (ship->hitPoints >= 1) return old;
@@ -98,13 +98,13 @@ void CheckCollisions(Ship* ship) {
                 ship->weapons = ship->weapons | (1 << type);
             else
                 ship->missiles = ship->missiles + 1;
-            Unlink(enemy);
+            UnlinkEnemy(enemy);
             GameFree(enemy);
         } else if (enemy->kind < ENEMY_POWERUP) {
             // Touching a hostile always destroys the ship; the hostile loses
             // as many hit points as the ship had. One hostile a tick at most.
-            const int32_t before = TakeDamage(enemy, ship->hitPoints);
-            TakeDamage(ship, before + ship->hitPoints);
+            const int32_t before = DamageEnemy(enemy, ship->hitPoints);
+            DamageShip(ship, before + ship->hitPoints);
             return;
         }
         enemy = next;

@@ -62,7 +62,7 @@ Shot* ConstructShot(Shot* shot, int32_t centreX, int32_t centreY, int32_t dx, in
     JoinChain(ShotChain, shot);
     shot->animFrame = 0;
     shot->kind = kind;
-    SelectFrame(shot);
+    SelectShotFrame(shot);
     shot->sprite.state = 0;
     shot->sprite.x = centreX - (int32_t)shot->sprite.w / 2;
     shot->sprite.y = centreY - (int32_t)shot->sprite.h / 2;
@@ -97,19 +97,19 @@ void UpdateShots() {
     }
     for (Shot* shot = ShotChain.oldest; shot;) {
         Shot* next = shot->next;  // the update may free this shot
-        Animate(shot);
-        Update(shot);
+        AnimateShot(shot);
+        UpdateShot(shot);
         shot = next;
     }
 }
 
-void Animate(Shot* shot) {
+void AnimateShot(Shot* shot) {
     shot->animFrame = shot->animFrame + 1;
     if (shot->animFrame > 1) shot->animFrame = 0;
-    SelectFrame(shot);
+    SelectShotFrame(shot);
 }
 
-void SelectFrame(Shot* shot) {
+void SelectShotFrame(Shot* shot) {
     Sprite& s = shot->sprite;
     if (shot->kind == SHOT_BLAST) {  // a one-pixel picture; the box is the area it hurts
         CutFrame(&s, SHOT_BLAST_FRAME, 0);
@@ -129,14 +129,14 @@ void Spend(Shot* shot, int32_t amount) {
     if (shot->power < 1 || shot->kind == SHOT_MISSILE) shot->power = 0;
 }
 
-void Update(Shot* shot) {
+void UpdateShot(Shot* shot) {
     Ship* ship = TheShip;
     // Hits on every hostile enemy under the shot; the enemies stay in their
     // chain (at 0 hit points) until their own next update.
     for (Enemy* enemy = EnemyChain.oldest; enemy;) {
         Enemy* next = enemy->next;
         if (enemy->kind < ENEMY_POWERUP && BoxesOverlap(shot, enemy)) {
-            const int32_t before = TakeDamage(enemy, shot->power);
+            const int32_t before = DamageEnemy(enemy, shot->power);
             Spend(shot, before);
             if (enemy->hitPoints == 0) ship->score = ship->score + enemy->points;
         }
@@ -145,8 +145,7 @@ void Update(Shot* shot) {
 
     if (shot->swayLimit != 0) {
         shot->dx = shot->dx + shot->swayStep;
-        const int32_t size = shot->dx < 0 ? -shot->dx : shot->dx;
-        if (size >= shot->swayLimit) shot->swayStep = -shot->swayStep;
+        if (Magnitude(shot->dx) >= shot->swayLimit) shot->swayStep = -shot->swayStep;
     }
 
     shot->sprite.x = shot->sprite.x + ship->sideSpeed - shot->baseSide + shot->dx;

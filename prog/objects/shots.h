@@ -43,8 +43,8 @@ Shot* ConstructShot(Shot* shot, int32_t centreX, int32_t centreY, int32_t dx, in
                     int32_t swayStep = 0, int32_t swayLimit = 0);
 void FireWeapons(int32_t weapons);
 void UpdateShots();
-void Animate(Shot* shot);
-void SelectFrame(Shot* shot);
+void AnimateShot(Shot* shot);
+void SelectShotFrame(Shot* shot);
 void Spend(Shot* shot, int32_t amount);
-void Update(Shot* shot);  // may destroy the shot
+void UpdateShot(Shot* shot);  // may destroy the shot
 void DestroyAllShots();

@@ -19,7 +19,7 @@ TEST(Layers, AddLinkAndUnlinkAtEachEnd) {
         for (SpriteLink* l = layer.oldest; l; l = l->newer) backward.insert(backward.begin(), l);
         EXPECT_EQ(forward, links);
         EXPECT_EQ(backward, links);
-        if (gone) Unlink(gone), links.erase(std::find(links.begin(), links.end(), gone)), GameFree(gone);
+        if (gone) UnlinkSprite(gone), links.erase(std::find(links.begin(), links.end(), gone)), GameFree(gone);
     }
 }
 // Every tile starts at cell (0, 0) with the map's image; a map whose tile array cannot be allocated is kept without

@@ -20,7 +20,7 @@ TEST_F(DebrisTest, SizeRowAndLifetimeByStageAndKind) {
             EXPECT_EQ((V{d->sprite.x, d->sprite.y, (int32_t)d->sprite.w, d->sprite.srcW, d->sprite.srcY, IsDrawn(d)}),
                       (V{500 - s / 2, 400 - s / 2, s, s, strip.y, 1}));
             int n = 1;
-            for (UpdateDebris(); DebrisChain.oldest && n < 300; ++n) UpdateDebris();
+            for (UpdateAllDebris(); DebrisChain.oldest && n < 300; ++n) UpdateAllDebris();
             EXPECT_EQ(n, (fragment ? 60 : 12) * (i + 1) - 1) << "stage " << i + 1 << " kind " << kind;
         }
 }
@@ -31,12 +31,12 @@ TEST_F(DebrisTest, FragmentAnimatesDriftsAndShrinksInPlace) {
     Debris* d = MakeDebris(500, 400, 1, -1, 2, DEBRIS_FRAGMENT);
     const int32_t x = d->sprite.x, y = d->sprite.y;
     for (int f : {1, 2, 3, 0})
-        EXPECT_EQ((UpdateDebris(), V{d->frame, d->sprite.srcX}), (V{f, FrameX(FRAGMENT_FRAMES[1], f)}));
+        EXPECT_EQ((UpdateAllDebris(), V{d->frame, d->sprite.srcX}), (V{f, FrameX(FRAGMENT_FRAMES[1], f)}));
     EXPECT_EQ((V{d->sprite.x, d->sprite.y}), (V{x - 2 * 4, y + 2 * 4}));
-    for (int i = 4; i < 59; ++i) UpdateDebris();
+    for (int i = 4; i < 59; ++i) UpdateAllDebris();
     EXPECT_EQ((V{d->stage, (int32_t)d->sprite.w}), (V{1, FRAGMENT_FRAMES[1].w}))
         << "the new size shows from the next animation step";
-    EXPECT_EQ((UpdateDebris(), V{(int32_t)d->sprite.w, d->sprite.srcY, d->sprite.x, d->sprite.y, d->dx, d->dy}),
+    EXPECT_EQ((UpdateAllDebris(), V{(int32_t)d->sprite.w, d->sprite.srcY, d->sprite.x, d->sprite.y, d->dx, d->dy}),
               (V{FRAGMENT_FRAMES[0].w, FRAGMENT_FRAMES[0].y, x - 2 * 60, y + 2 * 60, 1, -1}));
 }
 // A spark's change of stage draws the horizontal jitter, then the vertical one: each (random mod 6 - 3) / 2, truncated
@@ -47,9 +47,9 @@ TEST_F(DebrisTest, SparkJittersAtEachChangeOfStage) {
         const int jx = (rand() % 6 - 3) / 2, jy = (rand() % 6 - 3) / 2;
         srand(seed);
         Debris* d = MakeDebris(500, 400, 2, -2, 2, DEBRIS_SPARK);
-        for (int i = 0; i < 10; ++i) UpdateDebris();
+        for (int i = 0; i < 10; ++i) UpdateAllDebris();
         ASSERT_EQ((V{d->stage, d->dx, d->dy}), (V{2, 2, -2}));
-        EXPECT_EQ((UpdateDebris(), V{d->stage, d->dx, d->dy}), (V{1, 2 + jx, -2 + jy})) << "seed " << seed;
+        EXPECT_EQ((UpdateAllDebris(), V{d->stage, d->dx, d->dy}), (V{1, 2 + jx, -2 + jy})) << "seed " << seed;
     }
 }
 // Four rings, ring r of (base + random mod m) / r + 1 particles of stage r: fragments on the point carrying the burst's
@@ -91,12 +91,12 @@ TEST_F(DebrisTest, ScreenEdgesForEveryKind) {
                                     : &MakeShot(500, 400, 0, 0, c.what == 'm' ? SHOT_MISSILE : SHOT_PLAIN)->sprite;
         if (c.what == 'e') EnemyChain.oldest->dy = 0;
         s->x = c.x, s->y = c.y;
-        UpdateEnemies(0), UpdateShots(), UpdateDebris();  // each walk updates its own kind
+        UpdateEnemies(0), UpdateShots(), UpdateAllDebris();  // each walk updates its own kind
         EXPECT_EQ(Count(EnemyChain) + Count(ShotChain) + Count(DebrisChain), c.stays) << c.what << c.x << "," << c.y;
         ClearChains();
     }
     Debris* d = MakeDebris(-20, 400, 30, 0, 1, DEBRIS_FRAGMENT);  // starts beyond the edge and moves in
-    EXPECT_EQ((Update(d), V{DebrisChain.oldest == d, d->sprite.x}), (V{1, 8}));
+    EXPECT_EQ((UpdateDebris(d), V{DebrisChain.oldest == d, d->sprite.x}), (V{1, 8}));
 }
 
 }  // namespace

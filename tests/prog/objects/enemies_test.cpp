@@ -45,7 +45,7 @@ TEST_F(EnemiesTest, MovementWithTheScenery) {
         e->sprite.y = 256, e->timer = 100, e->frame = 6, e->dy = c[3];  // frame 6: a power-up never vanishes
         TheShip->speed = c[1], TheShip->sideSpeed = c[2];
         const int32_t x = e->sprite.x;
-        EXPECT_EQ((Update(e), V{c[0], e->sprite.x, e->sprite.y}), (V{c[0], x + c[4], 256 + c[5]}));
+        EXPECT_EQ((UpdateEnemy(e), V{c[0], e->sprite.x, e->sprite.y}), (V{c[0], x + c[4], 256 + c[5]}));
     }
 }
 // Swaying until the size of dx reaches 3 (riser) or 2 (power-up); when the timer runs out the step flips, the riser's
@@ -63,7 +63,8 @@ TEST_F(EnemiesTest, SwaySequences) {
                 EXPECT_TRUE(c[0] != ENEMY_RISER || (e->dy >= -11 && e->dy <= -8)) << e->dy;
                 e->timer = 1;  // runs out at the sixth
             }
-            EXPECT_EQ((Update(e), V{e->dx, e->sprite.x}), (V{c[3 + i], x += c[3 + i]})) << c[0] << " update " << i + 1;
+            EXPECT_EQ((UpdateEnemy(e), V{e->dx, e->sprite.x}), (V{c[3 + i], x += c[3 + i]}))
+                << c[0] << " update " << i + 1;
         }
         EXPECT_EQ(e->swayStep, 3);
     }
@@ -76,7 +77,7 @@ TEST_F(EnemiesTest, TrackerHomingIsLimitedToFour) {
     for (const V& c : {V{112, 312, 4, 4}, V{962, 762, -4, -4}, V{916, 707, -3, 2}, V{917, 704, -4, 4}, V{0, 0, 0, 0}}) {
         TheShip->mode = c[0] ? SHIP_PLAYING : SHIP_DOWN;
         e->sprite.x = c[0] - 12, e->sprite.y = c[0] ? c[1] - 12 : 300;  // its centre; not homing at (-12, 300)
-        EXPECT_EQ((Update(e), V{e->dx, e->dy}), c[0] ? V({c[2], c[3]}) : V({-4, 4})) << c[0] << "," << c[1];
+        EXPECT_EQ((UpdateEnemy(e), V{e->dx, e->dy}), c[0] ? V({c[2], c[3]}) : V({-4, 4})) << c[0] << "," << c[1];
     }
 }
 // The older of two overlapping hostiles deals its hit points and takes back those plus the other's (floored at 0); one
@@ -113,8 +114,8 @@ TEST_F(EnemiesTest, DeadEnemyExplodesAtItsNextUpdate) {
     for (unsigned seed = 1; seed <= 20; ++seed, ClearChains()) {
         srand(seed);
         Enemy* e = MakeEnemy(300, 125, ENEMY_TRACKER);  // 25 x 25 at (288, 100), not homing, 2 bursts, dy 5
-        TakeDamage(e, 1);
-        Update(e);
+        DamageEnemy(e, 1);
+        UpdateEnemy(e);
         const Spread f = SpreadOf(DEBRIS_FRAGMENT);
         EXPECT_TRUE(f.Within(289, 288 + 25, 106, 105 + 25, -3, 2, 5 - 3, 5 + 2) && f.n >= 2 * 7 && f.n <= 2 * 12)
             << "seed " << seed;
@@ -127,7 +128,7 @@ TEST_F(EnemiesTest, PowerUpVanishesOnceItsBitIsHeld) {
     for (const V& c : {V{3, 0x37, 1}, V{3, 0x08, 0}, V{6, 0x3F, 1}}) {  // type, weapons held; stays
         Enemy* p = MakeEnemy(300, 300, ENEMY_POWERUP);
         p->frame = c[0], p->timer = 100, TheShip->weapons = c[1];
-        EXPECT_EQ((Update(p), V{c[0], c[1], Count(EnemyChain), Count(DebrisChain)}), (V{c[0], c[1], c[2], 0}));
+        EXPECT_EQ((UpdateEnemy(p), V{c[0], c[1], Count(EnemyChain), Count(DebrisChain)}), (V{c[0], c[1], c[2], 0}));
         ClearChains();
     }
 }

@@ -21,7 +21,7 @@ TEST_F(ShipTest, SheetColumnIsTheModeAndRowTheAnimationFrame) {
     for (const V& c : {V{SHIP_DOWN, 4 * w, h}, V{SHIP_PLAYING, 2 * w, 0}, V{SHIP_READY, 3 * w, h},
                        V{SHIP_RESET, 6 * w, 0}, V{SHIP_ENTERING, 7 * w, h}}) {  // mode; srcX and srcY after the tick
         s->mode = c[0], s->readyTicks = 100;
-        EXPECT_EQ((Tick(s), V{c[0], s->sprite.srcX, s->sprite.srcY}), c);
+        EXPECT_EQ((TickShip(s), V{c[0], s->sprite.srcX, s->sprite.srcY}), c);
     }
 }
 // Everything but the speed is put back, under the bottom edge; every enemy but the Banner is killed (to die at its next
@@ -31,7 +31,7 @@ TEST_F(ShipTest, ResetKeepsOnlyTheSpeed) {
     ShipPlaying(100, 200, 17, -6), s->hitPoints = -4;
     s->score = 900, s->weapons = 0x3F, s->missiles = 0, s->firing = 1, s->animFrame = 1, s->readyTicks = 7;
     Enemy *h = MakeEnemy(300, 300, ENEMY_HEAVY), *p = MakeEnemy(600, 300, ENEMY_POWERUP);
-    FireWeapons(0), Reset(s);
+    FireWeapons(0), ResetShip(s);
     EXPECT_EQ((V{s->sprite.x, s->sprite.y, s->sprite.srcX, s->sprite.srcY, s->missiles, s->hitPoints, s->maxHitPoints,
                  s->weapons, s->score, s->sideSpeed, s->firing, s->animFrame, s->readyTicks, s->speed, s->mode}),
               (V{503, 768, FrameX(SHIP_FRAMES, SHIP_COLUMN_RESET), 0, 3, 1, 1, 0, 0, 0, 0, 0, 0, 17, SHIP_RESET}));
@@ -45,7 +45,7 @@ TEST_F(ShipTest, ResetKeepsOnlyTheSpeed) {
 TEST_F(ShipTest, DestroyedShipBurstsAndShowsTheBanner) {
     ShipPlaying(500, 400, 12, -5);
     Banner->sprite.state = STATE_HIDDEN;
-    EXPECT_EQ((V{TakeDamage(TheShip, 3), TheShip->hitPoints, TheShip->mode}), (V{1, -2, SHIP_DOWN}));  // not clamped
+    EXPECT_EQ((V{DamageShip(TheShip, 3), TheShip->hitPoints, TheShip->mode}), (V{1, -2, SHIP_DOWN}));  // not clamped
     EXPECT_EQ((V{Banner->sprite.srcY, Banner->sprite.state}), (V{BANNER_READY.y, 0}));
     const Spread f = SpreadOf(DEBRIS_FRAGMENT), s = SpreadOf(DEBRIS_SPARK);
     EXPECT_TRUE(f.Within(509, 509, 412, 412, 5 - 3, 5 + 2, -12 - 3, -12 + 2) && f.n >= 7);

@@ -76,21 +76,21 @@ TEST_F(ShotsTest, SwayRunsBetweenPlusAndMinusLimit) {
     Shot* s = MakeShot(500, 400, 0, 0, SHOT_PLAIN, 1, 6);
     int32_t x = s->sprite.x;
     for (int w : {1, 2, 3, 4, 5, 6, 5, 4, 3, 2, 1, 0, -1, -2, -3, -4, -5, -6, -5, -4, -3, -2, -1, 0, 1, 2})
-        ASSERT_EQ((Update(s), V{s->dx, s->sprite.x}), (V{w, x += w}));
+        ASSERT_EQ((UpdateShot(s), V{s->dx, s->sprite.x}), (V{w, x += w}));
 }
 // A shot remembers the side speed it was made at and follows only changes of it; frames alternate.
 TEST_F(ShotsTest, MovesWithChangesOfTheSceneryAndAlternatesFrames) {
     TheShip->sideSpeed = 2;
     Shot* s = MakeShot(500, 400, 1, -4, SHOT_PLAIN);  // made at speed 9, side 2
     const int32_t x = s->sprite.x, y = s->sprite.y;
-    EXPECT_EQ((Update(s), V{s->sprite.x, s->sprite.y}), (V{x + 1, y - 4}));  // exactly the requested velocity
-    TheShip->sideSpeed = -3, TheShip->speed = 15;                            // a third: 5
-    EXPECT_EQ((Update(s), V{s->sprite.x, s->sprite.y}), (V{x + 1 + (-3 - 2) + 1, y - 4 + 5 + (-4 - 3)}));
+    EXPECT_EQ((UpdateShot(s), V{s->sprite.x, s->sprite.y}), (V{x + 1, y - 4}));  // exactly the requested velocity
+    TheShip->sideSpeed = -3, TheShip->speed = 15;                                // a third: 5
+    EXPECT_EQ((UpdateShot(s), V{s->sprite.x, s->sprite.y}), (V{x + 1 + (-3 - 2) + 1, y - 4 + 5 + (-4 - 3)}));
     for (const auto& [kind, strip] : {std::pair{SHOT_PLAIN, SHOT_PLAIN_FRAMES}, std::pair{SHOT_BIG, SHOT_BIG_FRAMES},
                                       std::pair{SHOT_MISSILE, SHOT_MISSILE_FRAMES}}) {  // srcX by frame
         Shot* a = MakeShot(500, 400, 0, 0, kind);
         for (int f : {1, 0, 1})
-            EXPECT_EQ((Animate(a), V{kind, a->animFrame, a->sprite.srcX}), (V{kind, f, FrameX(strip, f)}));
+            EXPECT_EQ((AnimateShot(a), V{kind, a->animFrame, a->sprite.srcX}), (V{kind, f, FrameX(strip, f)}));
     }
 }
 // One shot on one enemy: what the enemy loses, what the ship scores, what is left of the shot (kind, power). Hostiles
@@ -121,7 +121,7 @@ TEST_F(ShotsTest, HitsByKind) {
 TEST_F(ShotsTest, MissileTurnsIntoABlast) {
     Enemy* e = MakeEnemy(500, 420, ENEMY_HEAVY);
     e->hitPoints = 5;
-    Update(MakeShot(500, 405, 0, -2, SHOT_MISSILE));
+    UpdateShot(MakeShot(500, 405, 0, -2, SHOT_MISSILE));
     EXPECT_EQ((V{e->hitPoints, TheShip->score, Count(ShotChain)}), (V{3, 0, 1}));  // the missile's power, 2
     EXPECT_EQ(Read(ShotChain.oldest), (V{SHOT_BLAST, 20, SHOT_BLAST_FRAME.x, SHOT_BLAST_FRAME.y, 120, 120, 500 - 60,
                                          403 - 60, 0, 0 - 3, 0, 10}));
@@ -151,7 +151,7 @@ TEST_F(ShotsTest, BlastHurtsEverythingInItsBoxAndJoinsTheWalk) {
     Enemy *heavy = MakeEnemy(400, 300, ENEMY_HEAVY), *diver = MakeEnemy(380, 280, ENEMY_DIVER);
     Enemy* heavy2 = MakeEnemy(420, 320, ENEMY_HEAVY);
     Shot* b = MakeShot(400, 300, 0, 0, SHOT_BLAST);
-    EXPECT_EQ((Update(b), V{heavy->hitPoints, diver->hitPoints, heavy2->hitPoints, b->power, TheShip->score}),
+    EXPECT_EQ((UpdateShot(b), V{heavy->hitPoints, diver->hitPoints, heavy2->hitPoints, b->power, TheShip->score}),
               (V{0, 0, 15 - 4, 0, 500 + 175}));
     EXPECT_EQ(Items(ShotChain), std::vector<Shot*>{b});
     for (int otherShot : {1, 0}) {
