@@ -73,12 +73,12 @@ class Screen {
         std::snprintf(line, sizeof line, "'%s' %.2f NOT in (%.2f, %.2f]; ", what.c_str(), score, low, high);
         return score > low && score <= high ? "" : line;
     }
-    // Share of the non-key pixels of the sheet's rectangle (sx, sy, w, h) that the screenshot shows at (dx, dy).
-    double Match(const Picture& sheet, int sx, int sy, int w, int h, int dx, int dy) const {
+    // Share of the non-key pixels of the sheet's rectangle r (its first frame) that the screenshot shows at (dx, dy).
+    double Match(const Picture& sheet, const AtlasStrip& r, int dx, int dy) const {
         int total = 0, same = 0;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const uint32_t c = Shown(sheet.At(sx + x, sy + y));
+        for (int y = 0; y < r.h; ++y)
+            for (int x = 0; x < r.w; ++x) {
+                const uint32_t c = Shown(sheet.At(r.x + x, r.y + y));
                 if (c == Shown(sheet.At(0, 0))) continue;
                 ++total;
                 bool near = dx + x >= 0 && dx + x < shot.w && dy + y >= 0 && dy + y < shot.h;
@@ -88,16 +88,13 @@ class Screen {
             }
         return total ? static_cast<double>(same) / total : 0.0;
     }
-    double Match(const Picture& sheet, const AtlasStrip& r, int dx, int dy) const {
-        return Match(sheet, r.x, r.y, r.w, r.h, dx, dy);
-    }
     // Share of the font's pixels of `text` found at (x, y), a cell apart.
     double Text(const std::string& text, int x, int y) const {
         double sum = 0;
         int glyphs = 0;
         for (size_t i = 0; i < text.size(); ++i) {
             const int n = static_cast<unsigned char>(text[i]), at = x + FONT_CELL_W * static_cast<int>(i);
-            if (n > 32) sum += Match(font, FontCellX(n), FontCellY(n), FONT_CELL_W, FONT_CELL_H, at, y), ++glyphs;
+            if (n > 32) sum += Match(font, {FontCellX(n), FontCellY(n), FONT_CELL_W, FONT_CELL_H, 1}, at, y), ++glyphs;
         }
         return glyphs ? sum / glyphs : 0.0;
     }

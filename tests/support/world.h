@@ -1,6 +1,5 @@
 // The game world of the tests and benchmarks: a Prog whose services log every call, the game set up on it, and
-// WorldFixture (MainLayer and the ship only; the test must leave no allocation). ResetWorld disarms the module's
-// faults before and after every fixture test.
+// WorldFixture (MainLayer and the ship only, reset before and after; the test must leave no allocation).
 #pragma once
 #include <gtest/gtest.h>
 

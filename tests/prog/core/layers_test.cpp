@@ -36,9 +36,7 @@ TEST(Layers, NinetyNineTilesWithAndWithoutImageOrMemory) {
         GameFree(map.tiles);
         GameGetFaults()->alloc = FailNth(1);
         EXPECT_EQ(ConstructTileMap(&map, 11, 9, image, 0, 0, 0, 11, 9, 128, 128, 0)->tiles, nullptr);
-        GameGetFaults()->alloc = FailNth(1);
-        EXPECT_EQ(AllocateTiles(&map), 4100);
-        GameGetFaults()->alloc = Fault{};
+        EXPECT_EQ((GameGetFaults()->alloc = FailNth(1), AllocateTiles(&map)), 4100);
     }
 }
 

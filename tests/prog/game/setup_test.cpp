@@ -79,8 +79,7 @@ TEST_F(SetupFixture, EachFailingStepReportsItsMessage) {
         ResetWorld();
         prog = fake::MakeProg();
         fake::displayResult = std::string(row.missing) != "display", fake::missingImage = row.missing;
-        GameGetFaults()->alloc = FailNth(row.failAt);
-        EXPECT_EQ(VProgInterface(&prog), 0);
+        EXPECT_EQ((GameGetFaults()->alloc = FailNth(row.failAt), VProgInterface(&prog)), 0);
         EXPECT_EQ(fake::reports, Strings{row.message});
         int images = !!TilesImage + !!SpritesImage + !!TextImage, layers = 0, maps = 0;
         for (Layer* l = prog.layers; l; l = l->next, ++layers) maps += l->map != nullptr;

@@ -29,15 +29,15 @@ TEST_F(DebrisTest, SizeRowAndLifetimeByStageAndKind) {
 TEST_F(DebrisTest, FragmentAnimatesDriftsAndShrinksInPlace) {
     TheShip->sideSpeed = -3, TheShip->speed = 10;
     Debris* d = MakeDebris(500, 400, 1, -1, 2, DEBRIS_FRAGMENT);
+    const AtlasStrip &stage1 = FRAGMENT_FRAMES[0], &stage2 = FRAGMENT_FRAMES[1];
     const int32_t x = d->sprite.x, y = d->sprite.y;
-    for (int f : {1, 2, 3, 0})
-        EXPECT_EQ((UpdateAllDebris(), V{d->frame, d->sprite.srcX}), (V{f, FrameX(FRAGMENT_FRAMES[1], f)}));
+    for (int f : {1, 2, 3, 0}) EXPECT_EQ((UpdateAllDebris(), V{d->frame, d->sprite.srcX}), (V{f, FrameX(stage2, f)}));
     EXPECT_EQ((V{d->sprite.x, d->sprite.y}), (V{x - 2 * 4, y + 2 * 4}));
     for (int i = 4; i < 59; ++i) UpdateAllDebris();
-    EXPECT_EQ((V{d->stage, (int32_t)d->sprite.w}), (V{1, FRAGMENT_FRAMES[1].w}))
+    EXPECT_EQ((V{d->stage, (int32_t)d->sprite.w}), (V{1, stage2.w}))
         << "the new size shows from the next animation step";
     EXPECT_EQ((UpdateAllDebris(), V{(int32_t)d->sprite.w, d->sprite.srcY, d->sprite.x, d->sprite.y, d->dx, d->dy}),
-              (V{FRAGMENT_FRAMES[0].w, FRAGMENT_FRAMES[0].y, x - 2 * 60, y + 2 * 60, 1, -1}));
+              (V{stage1.w, stage1.y, x - 2 * 60, y + 2 * 60, 1, -1}));
 }
 // A spark's change of stage draws the horizontal jitter, then the vertical one: each (random mod 6 - 3) / 2, truncated
 // to -1, 0 or +1.

@@ -12,8 +12,7 @@ struct ShipTest : WorldFixture {
     }
 };
 
-// Each tick shows the column of the mode and the row of the alternating animation frame; a new ship shows the reset
-// column.
+// Each tick shows the mode's column and the alternating animation frame's row; a new ship shows the reset column.
 TEST_F(ShipTest, SheetColumnIsTheModeAndRowTheAnimationFrame) {
     Ship* s = TheShip;
     const int32_t w = SHIP_FRAMES.w, h = SHIP_FRAMES.h;

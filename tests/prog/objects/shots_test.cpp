@@ -32,10 +32,9 @@ TEST_F(ShotsTest, VolleysByWeaponBits) {
         ASSERT_EQ(s.size() * 7 + 1, c.size()) << "weapons " << c[0];
         for (size_t i = 0; i < s.size(); ++i) {
             const int32_t* w = &c[1 + 7 * i];
-            const int32_t big = w[0] == SHOT_BIG;
-            const AtlasStrip& f = big ? SHOT_BIG_FRAMES : SHOT_PLAIN_FRAMES;
-            EXPECT_EQ(Read(s[i]), (V{w[0], big ? 3 : 1, f.x, f.y, f.w, f.h, w[1] - f.w / 2, w[2] - f.h / 2, w[3],
-                                     w[4] - 3, w[5], w[6]}))
+            const AtlasStrip& f = w[0] == SHOT_BIG ? SHOT_BIG_FRAMES : SHOT_PLAIN_FRAMES;  // power: 3 or 1, the kind
+            EXPECT_EQ(Read(s[i]),
+                      (V{w[0], w[0], f.x, f.y, f.w, f.h, w[1] - f.w / 2, w[2] - f.h / 2, w[3], w[4] - 3, w[5], w[6]}))
                 << "weapons " << c[0] << " shot " << i;
             EXPECT_TRUE(IsDrawn(s[i]));
         }
