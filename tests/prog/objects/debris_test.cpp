@@ -29,15 +29,14 @@ TEST_F(DebrisTest, SizeRowAndLifetimeByStageAndKind) {
 TEST_F(DebrisTest, FragmentAnimatesDriftsAndShrinksInPlace) {
     TheShip->sideSpeed = -3, TheShip->speed = 10;
     Debris* d = MakeDebris(500, 400, 1, -1, 2, DEBRIS_FRAGMENT);
-    const AtlasStrip &stage1 = FRAGMENT_FRAMES[0], &stage2 = FRAGMENT_FRAMES[1];
+    const AtlasStrip &s1 = FRAGMENT_FRAMES[0], &s2 = FRAGMENT_FRAMES[1];  // stages 1 and 2
     const int32_t x = d->sprite.x, y = d->sprite.y;
-    for (int f : {1, 2, 3, 0}) EXPECT_EQ((UpdateAllDebris(), V{d->frame, d->sprite.srcX}), (V{f, FrameX(stage2, f)}));
+    for (int f : {1, 2, 3, 0}) EXPECT_EQ((UpdateAllDebris(), V{d->frame, d->sprite.srcX}), (V{f, FrameX(s2, f)}));
     EXPECT_EQ((V{d->sprite.x, d->sprite.y}), (V{x - 2 * 4, y + 2 * 4}));
     for (int i = 4; i < 59; ++i) UpdateAllDebris();
-    EXPECT_EQ((V{d->stage, (int32_t)d->sprite.w}), (V{1, stage2.w}))
-        << "the new size shows from the next animation step";
+    EXPECT_EQ((V{d->stage, (int32_t)d->sprite.w}), (V{1, s2.w})) << "the new size shows from the next animation step";
     EXPECT_EQ((UpdateAllDebris(), V{(int32_t)d->sprite.w, d->sprite.srcY, d->sprite.x, d->sprite.y, d->dx, d->dy}),
-              (V{stage1.w, stage1.y, x - 2 * 60, y + 2 * 60, 1, -1}));
+              (V{s1.w, s1.y, x - 2 * 60, y + 2 * 60, 1, -1}));
 }
 // A spark's change of stage draws the horizontal jitter, then the vertical one: each (random mod 6 - 3) / 2, truncated
 // to -1, 0 or +1.

@@ -14,15 +14,14 @@ TEST_F(EnemiesTest, DrawnStartingValuesCoverTheirRanges) {
     const struct {
         int32_t kind, lo, hi;
         int32_t (*field)(const Enemy*);
-    } cases[] = {
-        {ENEMY_RISER, -11, -8, [](const Enemy* e) { return e->dy; }},
-        {ENEMY_RISER, 20, 219, [](const Enemy* e) { return e->timer; }},
-        {ENEMY_DIVER, 0, 1, [](const Enemy* e) { return (e->sprite.srcY - DIVER_FRAMES[0].y) / DIVER_FRAMES[0].h; }},
-        {ENEMY_DIVER, 0, 4, [](const Enemy* e) { return e->frame; }},
-        {ENEMY_TRACKER, 0, 2, [](const Enemy* e) { return e->frame; }},
-        {ENEMY_HEAVY, 1, 2, [](const Enemy* e) { return e->dy; }},
-        {ENEMY_POWERUP, 0, 6, [](const Enemy* e) { return e->frame; }},  // its type
-        {ENEMY_POWERUP, 40, 439, [](const Enemy* e) { return e->timer; }}};
+    } cases[] = {{ENEMY_RISER, -11, -8, [](const Enemy* e) { return e->dy; }},
+                 {ENEMY_RISER, 20, 219, [](const Enemy* e) { return e->timer; }},
+                 {ENEMY_DIVER, 0, 1, [](const Enemy* e) { return (e->sprite.srcY - DIVER_FRAMES[0].y) / 12; }},
+                 {ENEMY_DIVER, 0, 4, [](const Enemy* e) { return e->frame; }},
+                 {ENEMY_TRACKER, 0, 2, [](const Enemy* e) { return e->frame; }},
+                 {ENEMY_HEAVY, 1, 2, [](const Enemy* e) { return e->dy; }},
+                 {ENEMY_POWERUP, 0, 6, [](const Enemy* e) { return e->frame; }},  // its type
+                 {ENEMY_POWERUP, 40, 439, [](const Enemy* e) { return e->timer; }}};
     for (const auto& c : cases) {
         std::set<int32_t> seen;
         for (unsigned seed = 1; seed <= 4000; ++seed, ClearChains())
@@ -61,8 +60,7 @@ TEST_F(EnemiesTest, SwaySequences) {
                 EXPECT_TRUE(c[0] != ENEMY_RISER || (e->dy >= -11 && e->dy <= -8)) << e->dy;
                 e->timer = 1;  // runs out at the sixth
             }
-            EXPECT_EQ((UpdateEnemy(e), V{e->dx, e->sprite.x}), (V{c[3 + i], x += c[3 + i]}))
-                << c[0] << " update " << i + 1;
+            EXPECT_EQ((UpdateEnemy(e), V{e->dx, e->sprite.x}), (V{c[3 + i], x += c[3 + i]})) << c[0] << " #" << i + 1;
         }
         EXPECT_EQ(e->swayStep, 3);
     }
