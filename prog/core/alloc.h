@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "interface/fault.h"
+#include "platform/fault.h"
 
 void* GameAlloc(size_t bytes);  // null when the allocation fails
 void GameFree(void* block);     // null is ignored
