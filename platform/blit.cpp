@@ -6,6 +6,7 @@
 
 #include "platform/blit_kernels.h"
 #include "platform/ddraw.h"
+#include "platform/rect_inside.h"
 
 namespace {
 
@@ -56,9 +57,7 @@ HRESULT IDirectDrawSurface4::BltFast(DWORD x, DWORD y, IDirectDrawSurface4* src,
     if (locked || src->locked) return DDERR_SURFACEBUSY;
 
     RECT r = srcRect ? *srcRect : RECT{0, 0, src->width, src->height};
-    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > src->width ||
-        r.bottom > src->height)
-        return DDERR_INVALIDRECT;
+    if (!RectInside(r, src->width, src->height)) return DDERR_INVALIDRECT;
     const int w = r.right - r.left;
     const int h = r.bottom - r.top;
     if (static_cast<uint64_t>(x) + static_cast<uint64_t>(w) > static_cast<uint64_t>(width) ||
@@ -95,8 +94,7 @@ HRESULT IDirectDrawSurface4::Blt(RECT* destRect, IDirectDrawSurface4* src, RECT*
     if (locked) return DDERR_SURFACEBUSY;
 
     RECT r = destRect ? *destRect : RECT{0, 0, width, height};
-    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > width || r.bottom > height)
-        return DDERR_INVALIDRECT;
+    if (!RectInside(r, width, height)) return DDERR_INVALIDRECT;
     const uint16_t colour = static_cast<uint16_t>(fx->dwFillColor);
     const ptrdiff_t stride = pitch / 2;
     for (LONG row = r.top; row < r.bottom; row++) {
