@@ -9,11 +9,11 @@ enum PlatformBackend {
 };
 
 // Selects the backend before the first window is created. Returns 1 on
-// success; 0 when the SDL backend cannot start (no display: the caller then
-// sees CreateWindowExA fail). A process that selects none gets the headless
-// backend.
+// success; 0 when the backend cannot start (SDL without a display: the caller
+// then sees CreateWindowExA fail). A process that selects none gets the
+// headless backend. Selecting another backend drops the window and the
+// sequencer devices of the one before.
 int PlatformSelectBackend(PlatformBackend backend);
-PlatformBackend PlatformCurrentBackend(void);
 
 // The folder LoadLibraryA looks in: the running program's own folder unless a
 // caller (a test) sets another one. Never the current directory.

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/platform_state.h"
+#include "platform/rect_inside.h"
 
 extern "C" const GUID IID_IDirectDraw4 = {0x9C59509A, 0x39BD, 0x11D1, {0x8C, 0x4A, 0x00, 0xC0, 0x4F, 0xD9, 0x30, 0xC5}};
 
@@ -67,7 +68,7 @@ void Describe(const IDirectDrawSurface4* surface, DDSURFACEDESC2* desc, void* fi
 
 HRESULT CreatePrimary(IDirectDraw4* display, const DDSURFACEDESC2* desc, IDirectDrawSurface4** out) {
     const DWORD chain = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    if (FaultFires(platform.faults.createPrimary)) return DDERR_GENERIC;
+    if (FaultFires(&platform.faults.createPrimary)) return DDERR_GENERIC;
     if ((desc->ddsCaps.dwCaps & chain) != chain || !(desc->dwFlags & DDSD_BACKBUFFERCOUNT) ||
         desc->dwBackBufferCount != 1) {
         return DDERR_INVALIDPARAMS;  // only the flip chain with one back buffer is offered
@@ -89,8 +90,8 @@ HRESULT CreatePrimary(IDirectDraw4* display, const DDSURFACEDESC2* desc, IDirect
 }
 
 HRESULT CreateOffscreen(const DDSURFACEDESC2* desc, IDirectDrawSurface4** out) {
-    if (FaultFires(platform.faults.createOffscreen)) return DDERR_OUTOFMEMORY;
-    if (FaultFires(platform.faults.createOffscreenNull)) return DD_OK;  // a driver that says yes and gives nothing
+    if (FaultFires(&platform.faults.createOffscreen)) return DDERR_OUTOFMEMORY;
+    if (FaultFires(&platform.faults.createOffscreenNull)) return DD_OK;  // a driver that says yes and gives nothing
     if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
     if (desc->dwWidth < 1 || desc->dwWidth > kMaxSurfaceSide || desc->dwHeight < 1 ||
         desc->dwHeight > kMaxSurfaceSide) {
@@ -110,7 +111,7 @@ extern "C" HRESULT DirectDrawCreate(GUID* driver, IDirectDraw** out, IUnknown* o
     if (!out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
     if (driver || outer) return DDERR_INVALIDPARAMS;  // only the default display
-    if (FaultFires(platform.faults.directDrawCreate)) return DDERR_GENERIC;
+    if (FaultFires(&platform.faults.directDrawCreate)) return DDERR_GENERIC;
     IDirectDraw* object = new (std::nothrow) IDirectDraw{};
     if (!object) return DDERR_OUTOFMEMORY;
     platform.drawObjects.insert(object);
@@ -121,7 +122,7 @@ extern "C" HRESULT DirectDrawCreate(GUID* driver, IDirectDraw** out, IUnknown* o
 HRESULT IDirectDraw::QueryInterface(REFIID iid, LPVOID* out) {
     if (!out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
-    if (FaultFires(platform.faults.queryInterface)) return DDERR_GENERIC;
+    if (FaultFires(&platform.faults.queryInterface)) return DDERR_GENERIC;
     if (!SameGuid(iid, IID_IDirectDraw4)) return DDERR_NOINTERFACE;
     IDirectDraw4* display = new (std::nothrow) IDirectDraw4{};
     if (!display) return DDERR_OUTOFMEMORY;
@@ -138,7 +139,7 @@ ULONG IDirectDraw::Release() {
 }
 
 HRESULT IDirectDraw4::SetCooperativeLevel(HWND hwnd, DWORD flags) {
-    if (FaultFires(platform.faults.cooperativeLevel)) return DDERR_GENERIC;
+    if (FaultFires(&platform.faults.cooperativeLevel)) return DDERR_GENERIC;
     if ((flags & DDSCL_EXCLUSIVE) && !hwnd) return DDERR_INVALIDPARAMS;
     window = hwnd;
     cooperativeFlags = flags;
@@ -146,7 +147,7 @@ HRESULT IDirectDraw4::SetCooperativeLevel(HWND hwnd, DWORD flags) {
 }
 
 HRESULT IDirectDraw4::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD refreshRate, DWORD flags) {
-    if (FaultFires(platform.faults.setDisplayMode)) return DDERR_GENERIC;
+    if (FaultFires(&platform.faults.setDisplayMode)) return DDERR_GENERIC;
     if (bitsPerPixel != 16) return DDERR_INVALIDMODE;
     if (width < 1 || height < 1 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return DDERR_INVALIDMODE;
     modeWidth = (int)width;
@@ -174,7 +175,7 @@ ULONG IDirectDraw4::Release() {
 HRESULT IDirectDrawSurface4::GetAttachedSurface(DDSCAPS2* wanted, IDirectDrawSurface4** out) {
     if (!wanted || !out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
-    if (FaultFires(platform.faults.getAttached)) return DDERR_NOTFOUND;
+    if (FaultFires(&platform.faults.getAttached)) return DDERR_NOTFOUND;
     if (!(wanted->dwCaps & DDSCAPS_BACKBUFFER) || !attached) return DDERR_NOTFOUND;
     *out = attached;
     return DD_OK;
@@ -183,11 +184,11 @@ HRESULT IDirectDrawSurface4::GetAttachedSurface(DDSCAPS2* wanted, IDirectDrawSur
 HRESULT IDirectDrawSurface4::Flip(IDirectDrawSurface4* overrideSurface, DWORD flags) {
     if (!(caps & DDSCAPS_PRIMARYSURFACE) || !attached) return DDERR_NOTFLIPPABLE;
     if (overrideSurface && overrideSurface != attached) return DDERR_INVALIDPARAMS;
-    if (FaultFires(platform.faults.flipStillDrawing)) {
-        if (platform.stallHook) platform.stallHook(platform.stallUser);
+    if (FaultFires(&platform.faults.flipStillDrawing)) {
+        platform.ops->stall();
         return DDERR_WASSTILLDRAWING;
     }
-    if (FaultFires(platform.faults.flipLost)) {
+    if (FaultFires(&platform.faults.flipLost)) {
         lost = 1;
         attached->lost = 1;
     }
@@ -198,35 +199,25 @@ HRESULT IDirectDrawSurface4::Flip(IDirectDrawSurface4* overrideSurface, DWORD fl
     uint16_t* shown = attached->pixels;
     attached->pixels = pixels;
     pixels = shown;
-    if (platform.backend == PLATFORM_SDL) {
-        SdlPresent(pixels, width, height, pitch);
-    } else if (platform.presentHook) {
-        platform.presentHook(pixels, width, height, pitch, platform.presentUser);
-    }
-    ++platform.framesPresented;
+    platform.ops->present(pixels, width, height, pitch);
     return DD_OK;
 }
 
 HRESULT IDirectDrawSurface4::Restore() {
-    if (FaultFires(platform.faults.restore)) return DDERR_GENERIC;
+    if (FaultFires(&platform.faults.restore)) return DDERR_GENERIC;
     lost = 0;
     if (attached) attached->lost = 0;
     return DD_OK;
 }
 
-HRESULT IDirectDrawSurface4::IsLost() { return lost ? DDERR_SURFACELOST : DD_OK; }
-
 HRESULT IDirectDrawSurface4::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE event) {
     if (!desc) return DDERR_INVALIDPARAMS;
-    if (FaultFires(platform.faults.lock)) return DDERR_GENERIC;
+    if (FaultFires(&platform.faults.lock)) return DDERR_GENERIC;
     if (lost) return DDERR_SURFACELOST;
     if (locked || dcOut) return DDERR_SURFACEBUSY;
     uint8_t* first = reinterpret_cast<uint8_t*>(pixels);
     if (rect) {
-        if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
-            rect->right > width || rect->bottom > height) {
-            return DDERR_INVALIDRECT;
-        }
+        if (!RectInside(*rect, width, height)) return DDERR_INVALIDRECT;
         first += (size_t)rect->top * (size_t)pitch + (size_t)rect->left * 2;
     }
     Describe(this, desc, first);

@@ -167,7 +167,6 @@ struct IDirectDrawSurface4 {
     HRESULT GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface4** out);
     HRESULT Flip(IDirectDrawSurface4* overrideSurface, DWORD flags);
     HRESULT Restore();
-    HRESULT IsLost();
     // Copies srcRect of src to (x, y). With DDBLTFAST_SRCCOLORKEY, source pixels
     // equal to src's colour key are skipped. Refuses (DDERR_INVALIDRECT) a
     // rectangle that is inverted or does not fit the source or this surface;

@@ -17,8 +17,7 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "platform/ddraw.h"
-#include "platform/win32.h"
+#include "platform/platform_state.h"
 
 namespace {
 
@@ -44,14 +43,6 @@ std::unordered_set<GdiBitmap*>& Bitmaps() {
 std::unordered_set<GdiDC*>& DCs() {
     static std::unordered_set<GdiDC*> set;
     return set;
-}
-
-GdiFaults faults = {0, 0};
-
-bool Fire(int& counter) {
-    if (counter == 0) return false;
-    if (counter > 0) counter--;
-    return true;
 }
 
 GdiBitmap* AsBitmap(HANDLE h) {
@@ -156,8 +147,6 @@ void FreeBitmap(GdiBitmap* b) {
 
 extern "C" {
 
-GdiFaults* GdiGetFaults(void) { return &faults; }
-void GdiResetFaults(void) { faults = GdiFaults{0, 0}; }
 int GdiLiveBitmaps(void) { return static_cast<int>(Bitmaps().size()); }
 int GdiLiveDCs(void) { return static_cast<int>(DCs().size()); }
 
@@ -184,7 +173,7 @@ int GetObjectA(HANDLE object, int size, LPVOID out) {
 }
 
 HDC CreateCompatibleDC(HDC dc) {
-    if (Fire(faults.createCompatibleDC)) return nullptr;
+    if (FaultFires(&platform.faults.createCompatibleDC)) return nullptr;
     if (dc && !AsDC(dc)) return nullptr;
     GdiDC* m = static_cast<GdiDC*>(std::malloc(sizeof(GdiDC)));
     if (!m) return nullptr;
@@ -278,7 +267,7 @@ HRESULT IDirectDrawSurface4::GetDC(HDC* dc) {
     if (lost || (owner && owner->lost)) return DDERR_SURFACELOST;
     if (locked) return DDERR_SURFACEBUSY;
     if (dcOut) return DDERR_CANTCREATEDC;
-    if (Fire(faults.surfaceGetDC)) return DDERR_CANTCREATEDC;
+    if (FaultFires(&platform.faults.surfaceGetDC)) return DDERR_CANTCREATEDC;
     GdiDC* d = static_cast<GdiDC*>(std::malloc(sizeof(GdiDC)));
     if (!d) return DDERR_OUTOFMEMORY;
     d->surface = this;

@@ -1,16 +1,8 @@
 // Test controls of the GDI part of the platform: how many bitmaps and device
-// contexts are alive, and faults to inject into the calls that can fail.
+// contexts are alive (its faults are in HeadlessFaults), and its limits.
 #pragma once
 
 extern "C" {
-
-struct GdiFaults {
-    int createCompatibleDC;  // CreateCompatibleDC returns null
-    int surfaceGetDC;        // IDirectDrawSurface4::GetDC fails
-};
-// Counters count down as they fire; -1 means every time; 0 means never.
-GdiFaults* GdiGetFaults(void);
-void GdiResetFaults(void);
 
 int GdiLiveBitmaps(void);
 int GdiLiveDCs(void);

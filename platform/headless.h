@@ -4,13 +4,14 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/fault.h"
 #include "platform/win32.h"
 
 extern "C" {
 
 // Puts the whole headless platform back to its start state: empty queue,
-// clock 0, no boxes, no faults, no hooks, no window, no display object,
-// pointer at (0, 0). Surfaces still held by callers stay valid memory.
+// clock 0, no boxes, no faults, no hooks, no window, no display object, no
+// sequencer device or request, pointer at (0, 0). Surfaces still held by callers stay valid memory.
 void HeadlessReset(void);
 
 // Virtual millisecond clock returned by timeGetTime.
@@ -19,6 +20,7 @@ void HeadlessAdvance(DWORD ms);
 
 // Posts an input message to the window (as the system would).
 void HeadlessPost(UINT message, WPARAM wParam, LPARAM lParam);
+// Messages waiting, a posted quit included.
 int HeadlessQueueLength(void);
 
 // Message boxes, in the order they were shown; each answered OK at once.
@@ -43,23 +45,27 @@ long HeadlessFramesPresented(void);
 typedef void (*HeadlessStallHook)(void* user);
 void HeadlessSetStallHook(HeadlessStallHook hook, void* user);
 
-// Injected faults. Counters count down as they fire; -1 means every time.
+// Every fault the platform library can inject, one record: each call that
+// can fail checks its fault (platform/fault.h), e.g.
+// HeadlessGetFaults()->lock = FailNext(1). HeadlessReset clears them all.
 struct HeadlessFaults {
-    int createWindow;         // CreateWindowExA returns null
-    int directDrawCreate;     // DirectDrawCreate fails
-    int queryInterface;       // IDirectDraw::QueryInterface fails
-    int cooperativeLevel;     // SetCooperativeLevel fails
-    int setDisplayMode;       // IDirectDraw4::SetDisplayMode fails
-    int createPrimary;        // CreateSurface of a primary fails
-    int getAttached;          // GetAttachedSurface fails
-    int createOffscreen;      // CreateSurface of an off-screen surface fails
-    int createOffscreenNull;  // ... reports success but leaves no surface
-    int lock;                 // Lock fails
-    int flipStillDrawing;     // Flip returns DDERR_WASSTILLDRAWING
-    int flipLost;             // Flip returns DDERR_SURFACELOST (surface lost)
-    int restore;              // Restore fails
-    int mciOpen;              // MCI_OPEN fails
-    int loadLibrary;          // LoadLibraryA fails
+    Fault createWindow;         // CreateWindowExA returns null
+    Fault directDrawCreate;     // DirectDrawCreate fails
+    Fault queryInterface;       // IDirectDraw::QueryInterface fails
+    Fault cooperativeLevel;     // SetCooperativeLevel fails
+    Fault setDisplayMode;       // IDirectDraw4::SetDisplayMode fails
+    Fault createPrimary;        // CreateSurface of a primary fails
+    Fault getAttached;          // GetAttachedSurface fails
+    Fault createOffscreen;      // CreateSurface of an off-screen surface fails
+    Fault createOffscreenNull;  // ... reports success but leaves no surface
+    Fault lock;                 // Lock fails
+    Fault flipStillDrawing;     // Flip returns DDERR_WASSTILLDRAWING
+    Fault flipLost;             // Flip returns DDERR_SURFACELOST (surface lost)
+    Fault restore;              // Restore fails
+    Fault mciOpen;              // MCI_OPEN fails
+    Fault loadLibrary;          // LoadLibraryA fails
+    Fault createCompatibleDC;   // CreateCompatibleDC returns null
+    Fault surfaceGetDC;         // IDirectDrawSurface4::GetDC fails
 };
 HeadlessFaults* HeadlessGetFaults(void);
 

@@ -88,7 +88,7 @@ const char* PlatformModuleDir(void) {
 
 HMODULE LoadLibraryA(LPCSTR fileName) {
     if (!fileName || !*fileName) return nullptr;
-    if (FaultFires(platform.faults.loadLibrary)) return nullptr;
+    if (FaultFires(&platform.faults.loadLibrary)) return nullptr;
     std::string path = ModulePath(fileName);
     if (!SegmentsWithinFile(path)) {
         std::fprintf(stderr, "LoadLibraryA: %s: file too short for its segments\n", path.c_str());

@@ -1,15 +1,11 @@
 // The message queue of the one thread, the single window and its procedure,
 // message boxes, the cursor, the pointer and the millisecond clock.
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "platform/platform_state.h"
 
 namespace {
-
-bool Sdl() { return platform.backend == PLATFORM_SDL; }
 
 bool InRange(UINT message, UINT filterMin, UINT filterMax) {
     if (filterMin == 0 && filterMax == 0) return true;
@@ -26,20 +22,33 @@ std::deque<MSG>::iterator FindMessage(UINT filterMin, UINT filterMax) {
 
 LONG Clamp(LONG value, LONG low, LONG high) { return value < low ? low : (value > high ? high : value); }
 
-// Moves the pointer to (x, y), clamped to the picture. Headless: the move a
-// real system reports comes back as WM_MOUSEMOVE. SDL: the real pointer is
-// warped and its motion event comes back later through the event pump.
+// Moves the pointer to (x, y), clamped to the picture; the backend sends the
+// WM_MOUSEMOVE back as a real system does.
 void MovePointer(LONG x, LONG y) {
     x = Clamp(x, 0, kPictureWidth - 1);
     y = Clamp(y, 0, kPictureHeight - 1);
     if (x == platform.cursor.x && y == platform.cursor.y) return;  // no motion, no message
     platform.cursor.x = x;
     platform.cursor.y = y;
-    if (Sdl()) {
-        SdlWarpPointer(x, y);
-    } else {
-        PlatformPost(WM_MOUSEMOVE, 0, PointerParam(x, y));
+    platform.ops->movePointer(x, y);
+}
+
+bool NothingWaits() { return platform.queue.empty() && !platform.quitPending; }
+
+// Copies the first waiting message of the filter range into *msg, and takes
+// it from the queue when asked. A posted quit comes only when no message of
+// the range waits.
+bool Take(MSG* msg, UINT filterMin, UINT filterMax, bool remove) {
+    auto it = FindMessage(filterMin, filterMax);
+    if (it != platform.queue.end()) {
+        *msg = *it;
+        if (remove) platform.queue.erase(it);
+        return true;
     }
+    if (!platform.quitPending || !InRange(WM_QUIT, filterMin, filterMax)) return false;
+    *msg = MSG{nullptr, WM_QUIT, (WPARAM)platform.quitCode, 0, timeGetTime(), platform.cursor};
+    if (remove) platform.quitPending = false;
+    return true;
 }
 
 char iconToken;
@@ -49,16 +58,13 @@ char stockToken;
 }  // namespace
 
 void PlatformPost(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_MOUSEMOVE) {
-        for (MSG& waiting : platform.queue) {
-            if (waiting.message == WM_MOUSEMOVE) {
-                waiting.wParam = wParam;
-                waiting.lParam = lParam;
-                waiting.time = timeGetTime();
-                waiting.pt = platform.cursor;
-                return;
-            }
-        }
+    if (message == WM_MOUSEMOVE && !platform.queue.empty() && platform.queue.back().message == WM_MOUSEMOVE) {
+        MSG& waiting = platform.queue.back();
+        waiting.wParam = wParam;
+        waiting.lParam = lParam;
+        waiting.time = timeGetTime();
+        waiting.pt = platform.cursor;
+        return;
     }
     MSG msg;
     msg.hwnd = platform.windowExists ? PlatformWindowHandle() : nullptr;
@@ -87,12 +93,10 @@ ATOM RegisterClassA(const WNDCLASSA* wc) {
 
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
-    if (FaultFires(platform.faults.createWindow)) return nullptr;
+    if (FaultFires(&platform.faults.createWindow)) return nullptr;
     if (!platform.classRegistered || !className || platform.className != className) return nullptr;
     if (platform.windowExists) return nullptr;  // one window per process
-    if (Sdl()) {
-        if (!platform.sdlReady || !SdlCreateWindow(windowName ? windowName : "")) return nullptr;
-    }
+    if (!platform.ops->createWindow(windowName ? windowName : "")) return nullptr;
     platform.windowExists = true;
     platform.windowShown = false;
     return PlatformWindowHandle();
@@ -100,7 +104,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
 
 BOOL DestroyWindow(HWND hwnd) {
     if (!platform.windowExists || hwnd != PlatformWindowHandle()) return FALSE;
-    if (Sdl()) SdlDestroyWindow();
+    platform.ops->destroyWindow();
     PlatformSend(WM_DESTROY, 0, 0);
     platform.windowExists = false;
     platform.windowShown = false;
@@ -113,7 +117,7 @@ BOOL ShowWindow(HWND hwnd, int showCommand) {
     bool wasShown = platform.windowShown;
     if (wasShown) return TRUE;
     platform.windowShown = true;
-    if (Sdl()) SdlShowWindow();
+    platform.ops->showWindow();
     // A newly shown window becomes the active application; the system may send
     // no focus event for it, so say it here, as a sent message.
     PlatformSend(WM_ACTIVATEAPP, 1, 0);
@@ -127,7 +131,7 @@ HWND SetFocus(HWND hwnd) {
     HWND previous = platform.focus;
     if (hwnd && (!platform.windowExists || hwnd != PlatformWindowHandle())) return nullptr;
     platform.focus = hwnd;
-    if (hwnd && Sdl()) SdlRaiseWindow();
+    if (hwnd) platform.ops->raiseWindow();
     return previous;
 }
 
@@ -137,7 +141,7 @@ HCURSOR SetCursor(HCURSOR cursor) {
     bool visible = cursor != nullptr;
     if (visible != platform.cursorVisible) {
         platform.cursorVisible = visible;
-        if (Sdl()) SdlShowCursor(visible);
+        platform.ops->showCursor(visible);
     }
     return previous;
 }
@@ -150,7 +154,7 @@ HGDIOBJ GetStockObject(int object) { return reinterpret_cast<HGDIOBJ>(&stockToke
 
 int GetSystemMetrics(int index) {
     int width = kPictureWidth, height = kPictureHeight;
-    if (Sdl()) SdlDesktopSize(&width, &height);
+    platform.ops->desktopSize(&width, &height);
     if (index == SM_CXSCREEN) return width;
     if (index == SM_CYSCREEN) return height;
     return 0;
@@ -161,45 +165,24 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     if (!caption) caption = "";
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
-    if (Sdl()) {
-        // Without a usable display the text above is all anyone can see.
-        if (platform.sdlReady) SdlMessageBox(caption, text);
-    } else {
-        platform.boxCaptions.push_back(caption);
-        platform.boxTexts.push_back(text);
-    }
+    platform.ops->messageBox(caption, text);
     return IDOK;
 }
 
 BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags) {
     if (!msg) return FALSE;
-    if (Sdl()) SdlPump(false);
-    auto it = FindMessage(filterMin, filterMax);
-    if (it == platform.queue.end() && !Sdl() && platform.idleHook) {
-        platform.idleHook(platform.idleUser);
-        it = FindMessage(filterMin, filterMax);
-    }
-    if (it == platform.queue.end()) return FALSE;
-    *msg = *it;
-    if (removeFlags & PM_REMOVE) platform.queue.erase(it);
-    return TRUE;
+    platform.ops->poll();
+    if (Take(msg, filterMin, filterMax, removeFlags & PM_REMOVE)) return TRUE;
+    platform.ops->idle(false);
+    return Take(msg, filterMin, filterMax, removeFlags & PM_REMOVE);
 }
 
 BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
     if (!msg) return -1;
     for (;;) {
-        if (Sdl()) SdlPump(false);
-        auto it = FindMessage(filterMin, filterMax);
-        if (it != platform.queue.end()) {
-            *msg = *it;
-            platform.queue.erase(it);
-            return msg->message == WM_QUIT ? 0 : 1;
-        }
-        if (Sdl()) {
-            SdlPump(true);
-        } else if (platform.idleHook) {
-            platform.idleHook(platform.idleUser);
-        } else {
+        platform.ops->poll();
+        if (Take(msg, filterMin, filterMax, true)) return msg->message == WM_QUIT ? 0 : 1;
+        if (!platform.ops->idle(true)) {
             // Nothing can ever arrive: report an error rather than hang.
             std::memset(msg, 0, sizeof *msg);
             return -1;
@@ -216,30 +199,15 @@ LRESULT DispatchMessageA(const MSG* msg) {
 }
 
 BOOL WaitMessage(void) {
-    if (Sdl()) {
-        SdlPump(false);
-        if (platform.queue.empty()) SdlPump(true);
-        return TRUE;
+    platform.ops->poll();
+    while (NothingWaits() && platform.ops->idle(true)) {
     }
-    while (platform.queue.empty() && platform.idleHook) platform.idleHook(platform.idleUser);
     return TRUE;
 }
 
 void PostQuitMessage(int exitCode) {
-    MSG msg;
-    msg.hwnd = nullptr;
-    msg.message = WM_QUIT;
-    msg.wParam = (WPARAM)exitCode;
-    msg.lParam = 0;
-    msg.time = timeGetTime();
-    msg.pt = platform.cursor;
-    platform.queue.push_back(msg);
-}
-
-BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (hwnd && hwnd != PlatformWindowHandle()) return FALSE;
-    PlatformPost(message, wParam, lParam);
-    return TRUE;
+    platform.quitPending = true;
+    platform.quitCode = exitCode;
 }
 
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -263,12 +231,6 @@ void mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD data, DWORD_PTR extraInf
     if (flags & MOUSEEVENTF_LEFTUP) PlatformPost(WM_LBUTTONUP, 0, at);
 }
 
-BOOL GetCursorPos(POINT* point) {
-    if (!point) return FALSE;
-    *point = platform.cursor;
-    return TRUE;
-}
-
-DWORD timeGetTime(void) { return platform.backend == PLATFORM_SDL ? (DWORD)SDL_GetTicks() : platform.clock; }
+DWORD timeGetTime(void) { return platform.ops->clock(); }
 
 }  // extern "C"

@@ -1,5 +1,5 @@
 // Internal to the platform library: the one shared state record behind the
-// stand-in (queue, window, pointer, clock, faults, display objects) and the
+// stand-in (queue, window, pointer, faults, display objects, devices) and the
 // routines the source files of the library call in each other. Not for the
 // engine or the game.
 #pragma once
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/backend_ops.h"
 #include "platform/ddraw.h"
 #include "platform/headless.h"
 #include "platform/mmsystem.h"
@@ -22,15 +23,17 @@ constexpr int kPictureHeight = 768;
 struct MciDevice {
     MCIDEVICEID id;
     std::string element;
-    void* music;  // Mix_Music* on the SDL backend, else null
+    void* music;  // what the backend opened the file into
 };
 
 struct PlatformState {
-    PlatformBackend backend = PLATFORM_HEADLESS;
-    bool sdlReady = false;  // SDL video is up on an acceptable driver
+    const PlatformBackendOps* ops = &headlessBackend;  // the backend selected
 
-    // The message queue of the one thread.
+    // The message queue of the one thread, and the exit code of a quit that
+    // waits until nothing else does.
     std::deque<MSG> queue;
+    bool quitPending = false;
+    int quitCode = 0;
 
     // The window class and the single window.
     bool classRegistered = false;
@@ -45,25 +48,12 @@ struct PlatformState {
     HCURSOR currentCursor = nullptr;
     bool cursorVisible = true;
 
-    // Headless clock, boxes, hooks, frames, faults.
-    DWORD clock = 0;
-    std::vector<std::string> boxCaptions;
-    std::vector<std::string> boxTexts;
-    HeadlessIdleHook idleHook = nullptr;
-    void* idleUser = nullptr;
-    HeadlessPresentHook presentHook = nullptr;
-    void* presentUser = nullptr;
-    HeadlessStallHook stallHook = nullptr;
-    void* stallUser = nullptr;
-    long framesPresented = 0;
+    // Every injectable fault of the library; zeroed by HeadlessReset.
     HeadlessFaults faults = {};
 
-    // Sequencer.
+    // Sequencer devices.
     std::vector<MciDevice> mciDevices;
     MCIDEVICEID nextMciId = 1;
-    int mciOpenCount = 0;
-    int mciPlayCount = 0;
-    std::string mciLastElement;
 
     // Display objects and surfaces handed out and not yet released. Kept here
     // so that Release can tell a live object from a stale pointer.
@@ -81,11 +71,9 @@ extern PlatformState platform;
 // The window handle of the single window (a fixed non-null token).
 HWND PlatformWindowHandle();
 
-// True when an injected fault fires now; counts a positive counter down.
-bool FaultFires(int& counter);
-
-// Queues a message for the window, coalescing pointer moves: at most one
-// WM_MOUSEMOVE waits, carrying the latest position.
+// Queues a message for the window. A pointer move that follows a move still
+// waiting last in the queue replaces it, as Windows does; a move never jumps
+// over a click or a key waiting after it.
 void PlatformPost(UINT message, WPARAM wParam, LPARAM lParam);
 
 // Calls the window procedure at once, as a sent message.
@@ -94,22 +82,9 @@ LRESULT PlatformSend(UINT message, WPARAM wParam, LPARAM lParam);
 // lParam of a pointer message for a position in picture coordinates.
 inline LPARAM PointerParam(LONG x, LONG y) { return (LPARAM)(((uint32_t)(y & 0xFFFF) << 16) | (uint32_t)(x & 0xFFFF)); }
 
-// Frees the display objects' bookkeeping of the current session (not the
-// memory of objects still held by callers) and the sequencer devices.
+// Drops the display objects' bookkeeping of the current session (not the
+// memory of objects still held by callers).
 void DisplayReset();
+// Frees every sequencer device through the selected backend (the one that
+// opened them: selecting another frees them first).
 void MciReset();
-void MciShutdown();  // stops the music and closes audio at process exit
-
-// SDL backend (sdl_backend.cpp).
-bool SdlStart();  // video up on an acceptable driver
-void SdlStop();   // window and video down again
-bool SdlCreateWindow(const char* title);
-void SdlDestroyWindow();
-void SdlShowWindow();
-void SdlRaiseWindow();
-void SdlPump(bool wait);  // translate pending events; wait for one first if asked
-void SdlPresent(const uint16_t* pixels, int width, int height, int pitch);
-void SdlWarpPointer(int x, int y);
-void SdlShowCursor(bool visible);
-void SdlMessageBox(const char* caption, const char* text);
-bool SdlDesktopSize(int* width, int* height);

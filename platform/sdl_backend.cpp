@@ -5,6 +5,7 @@
 // window and picture pixels. The window names itself "kestra" to the desktop
 // (its X11 class), shows the game's icon from the engine's folder, and is
 // drawn again whenever the desktop asks (after a message box closed over it).
+// Its sequencer is in sdl_music.cpp.
 #include <SDL.h>
 
 #include <cstdio>
@@ -15,41 +16,56 @@
 #include "platform/backend.h"
 #include "platform/picture_fit.h"
 #include "platform/platform_state.h"
+#include "platform/sdl_music.h"
 
 namespace {
 
-SDL_Window* window = nullptr;
-SDL_Renderer* renderer = nullptr;
-SDL_Texture* texture = nullptr;  // the engine's picture, as presented
-int textureWidth = 0;
-int textureHeight = 0;
-SDL_Texture* enlarged = nullptr;  // the picture at a whole multiple of its size
-int enlargedScale = 0;
-bool exitHandlerSet = false;
+struct SdlState {
+    bool ready = false;  // video is up on an acceptable driver
+    bool exitHandlerSet = false;
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;  // the engine's picture, as presented
+    int textureWidth = 0;
+    int textureHeight = 0;
+    SDL_Texture* enlarged = nullptr;  // the picture at a whole multiple of its size
+    int enlargedScale = 0;
+};
+
+SdlState sdl;
 
 void DestroyTexture() {
-    if (texture) SDL_DestroyTexture(texture);
-    if (enlarged) SDL_DestroyTexture(enlarged);
-    texture = enlarged = nullptr;
-    textureWidth = textureHeight = 0;
-    enlargedScale = 0;
+    if (sdl.texture) SDL_DestroyTexture(sdl.texture);
+    if (sdl.enlarged) SDL_DestroyTexture(sdl.enlarged);
+    sdl.texture = sdl.enlarged = nullptr;
+    sdl.textureWidth = sdl.textureHeight = 0;
+    sdl.enlargedScale = 0;
 }
 
 // The size of the picture that pointer positions refer to.
-int PictureWidth() { return textureWidth > 0 ? textureWidth : kPictureWidth; }
-int PictureHeight() { return textureHeight > 0 ? textureHeight : kPictureHeight; }
+int PictureWidth() { return sdl.textureWidth > 0 ? sdl.textureWidth : kPictureWidth; }
+int PictureHeight() { return sdl.textureHeight > 0 ? sdl.textureHeight : kPictureHeight; }
 
 // Where the picture lies in the window, in the window coordinates that
 // pointer events and warps use (the renderer's pixels may be finer).
 PictureFit WindowFit() {
     int w = 0, h = 0;
-    if (window) SDL_GetWindowSize(window, &w, &h);
+    if (sdl.window) SDL_GetWindowSize(sdl.window, &w, &h);
     return PictureFitMake(w, h, PictureWidth(), PictureHeight(), 0);
 }
 
+void DestroyWindow() {
+    DestroyTexture();
+    if (sdl.renderer) SDL_DestroyRenderer(sdl.renderer);
+    if (sdl.window) SDL_DestroyWindow(sdl.window);
+    sdl.renderer = nullptr;
+    sdl.window = nullptr;
+}
+
+// At process exit: the music stops, the audio device closes, video ends.
 void Shutdown() {
-    MciShutdown();
-    SdlDestroyWindow();
+    SdlMusicShutdown();
+    DestroyWindow();
     SDL_Quit();
 }
 
@@ -59,55 +75,23 @@ WPARAM VirtualKey(SDL_Keycode key) {
     if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
     if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
     if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 0x61 + (key - SDLK_KP_1);
-    switch (key) {
-        case SDLK_ESCAPE:
-            return VK_ESCAPE;
-        case SDLK_RETURN:
-            return VK_RETURN;
-        case SDLK_KP_ENTER:
-            return VK_RETURN;
-        case SDLK_SPACE:
-            return VK_SPACE;
-        case SDLK_BACKSPACE:
-            return 0x08;
-        case SDLK_TAB:
-            return 0x09;
-        case SDLK_LSHIFT:
-        case SDLK_RSHIFT:
-            return 0x10;
-        case SDLK_LCTRL:
-        case SDLK_RCTRL:
-            return 0x11;
-        case SDLK_LALT:
-        case SDLK_RALT:
-            return 0x12;
-        case SDLK_PAUSE:
-            return 0x13;
-        case SDLK_PAGEUP:
-            return 0x21;
-        case SDLK_PAGEDOWN:
-            return 0x22;
-        case SDLK_END:
-            return 0x23;
-        case SDLK_HOME:
-            return 0x24;
-        case SDLK_LEFT:
-            return 0x25;
-        case SDLK_UP:
-            return 0x26;
-        case SDLK_RIGHT:
-            return 0x27;
-        case SDLK_DOWN:
-            return 0x28;
-        case SDLK_INSERT:
-            return 0x2D;
-        case SDLK_DELETE:
-            return 0x2E;
-        case SDLK_KP_0:
-            return 0x60;
-        default:
-            return 0;
+    static const struct {
+        SDL_Keycode key;
+        WPARAM vk;
+    } kKeys[] = {
+        {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
+        {SDLK_SPACE, VK_SPACE},   {SDLK_BACKSPACE, 0x08},   {SDLK_TAB, 0x09},
+        {SDLK_LSHIFT, 0x10},      {SDLK_RSHIFT, 0x10},      {SDLK_LCTRL, 0x11},
+        {SDLK_RCTRL, 0x11},       {SDLK_LALT, 0x12},        {SDLK_RALT, 0x12},
+        {SDLK_PAUSE, 0x13},       {SDLK_PAGEUP, 0x21},      {SDLK_PAGEDOWN, 0x22},
+        {SDLK_END, 0x23},         {SDLK_HOME, 0x24},        {SDLK_LEFT, 0x25},
+        {SDLK_UP, 0x26},          {SDLK_RIGHT, 0x27},       {SDLK_DOWN, 0x28},
+        {SDLK_INSERT, 0x2D},      {SDLK_DELETE, 0x2E},      {SDLK_KP_0, 0x60},
+    };
+    for (const auto& entry : kKeys) {
+        if (entry.key == key) return entry.vk;
     }
+    return 0;
 }
 
 // Records the pointer position of a window pixel, in picture coordinates,
@@ -189,9 +173,8 @@ void Translate(const SDL_Event& event) {
     }
 }
 
-}  // namespace
-
-bool SdlStart() {
+bool Start() {
+    if (sdl.ready) return true;
     // The class the desktop matches against the game's menu entry
     // (StartupWMClass); SDL would take the program's file name.
     setenv("SDL_VIDEO_X11_WMCLASS", "kestra", 0);
@@ -210,23 +193,20 @@ bool SdlStart() {
             return false;
         }
     }
-    if (!exitHandlerSet) {
+    if (!sdl.exitHandlerSet) {
         std::atexit(Shutdown);
-        exitHandlerSet = true;
+        sdl.exitHandlerSet = true;
     }
+    sdl.ready = true;
     return true;
 }
 
-void SdlStop() {
-    if (platform.windowExists) {
-        SdlDestroyWindow();
-        platform.windowExists = false;
-        platform.windowShown = false;
-    }
+void Stop() {
+    if (!sdl.ready) return;
+    DestroyWindow();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    sdl.ready = false;
 }
-
-namespace {
 
 // The game's icon, icon.bmp beside the engine; magenta is transparent. A
 // missing icon leaves the desktop's own.
@@ -235,13 +215,12 @@ void SetIcon() {
     SDL_Surface* icon = SDL_LoadBMP(path.c_str());
     if (!icon) return;
     SDL_SetColorKey(icon, SDL_TRUE, SDL_MapRGB(icon->format, 255, 0, 255));
-    SDL_SetWindowIcon(window, icon);
+    SDL_SetWindowIcon(sdl.window, icon);
     SDL_FreeSurface(icon);
 }
 
-}  // namespace
-
-bool SdlCreateWindow(const char* title) {
+bool CreateWindow(const char* title) {
+    if (!sdl.ready) return false;
     // Full screen on the desktop is a request to the window manager. Without
     // one the window would keep the size and place it is created with, so it
     // is created covering the whole display to begin with.
@@ -249,69 +228,69 @@ bool SdlCreateWindow(const char* title) {
     if (SDL_GetDisplayBounds(0, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) {
         bounds = {(int)SDL_WINDOWPOS_CENTERED, (int)SDL_WINDOWPOS_CENTERED, kPictureWidth, kPictureHeight};
     }
-    window = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
-                              SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
-    if (!window) {
+    sdl.window = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
+                                  SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    if (!sdl.window) {
         std::fprintf(stderr, "platform: cannot create the window: %s\n", SDL_GetError());
         return false;
     }
-    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer) {
+    sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!sdl.renderer) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_SOFTWARE);
+    if (!sdl.renderer) {
         std::fprintf(stderr, "platform: cannot create a renderer: %s\n", SDL_GetError());
-        SDL_DestroyWindow(window);
-        window = nullptr;
+        SDL_DestroyWindow(sdl.window);
+        sdl.window = nullptr;
         return false;
     }
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_SetRenderDrawColor(sdl.renderer, 0, 0, 0, 255);
     SetIcon();
     return true;
 }
 
-void SdlDestroyWindow() {
-    DestroyTexture();
-    if (renderer) SDL_DestroyRenderer(renderer);
-    if (window) SDL_DestroyWindow(window);
-    renderer = nullptr;
-    window = nullptr;
+void ShowWindow() {
+    if (!sdl.window) return;
+    SDL_ShowWindow(sdl.window);
+    SDL_RenderClear(sdl.renderer);
+    SDL_RenderPresent(sdl.renderer);
 }
 
-void SdlShowWindow() {
-    if (!window) return;
-    SDL_ShowWindow(window);
-    SDL_RenderClear(renderer);
-    SDL_RenderPresent(renderer);
+void RaiseWindow() {
+    if (sdl.window) SDL_RaiseWindow(sdl.window);
 }
 
-void SdlRaiseWindow() {
-    if (window) SDL_RaiseWindow(window);
-}
-
-void SdlPump(bool wait) {
+void Poll() {
     SDL_Event event;
-    if (wait && SDL_WaitEvent(&event)) Translate(event);
     while (SDL_PollEvent(&event)) Translate(event);
 }
 
-namespace {
+// Waiting takes one event as it comes, then all that followed it; not waiting,
+// Poll has already taken what there was.
+bool Idle(bool block) {
+    if (!block) return true;
+    SDL_Event event;
+    if (!SDL_WaitEvent(&event)) return false;
+    Translate(event);
+    Poll();
+    return true;
+}
 
 // The texture holding the picture enlarged scale times, made on first use;
 // null when the renderer cannot draw into textures.
 SDL_Texture* Enlarged(int scale) {
-    if (enlarged && enlargedScale == scale) return enlarged;
-    if (enlarged) SDL_DestroyTexture(enlarged);
-    enlargedScale = 0;
-    enlarged = nullptr;
-    if (!SDL_RenderTargetSupported(renderer)) return nullptr;
-    enlarged = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, textureWidth * scale,
-                                 textureHeight * scale);
-    if (!enlarged) {
+    if (sdl.enlarged && sdl.enlargedScale == scale) return sdl.enlarged;
+    if (sdl.enlarged) SDL_DestroyTexture(sdl.enlarged);
+    sdl.enlargedScale = 0;
+    sdl.enlarged = nullptr;
+    if (!SDL_RenderTargetSupported(sdl.renderer)) return nullptr;
+    sdl.enlarged = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
+                                     sdl.textureWidth * scale, sdl.textureHeight * scale);
+    if (!sdl.enlarged) {
         std::fprintf(stderr, "platform: cannot create the scaling texture: %s\n", SDL_GetError());
         return nullptr;
     }
-    SDL_SetTextureScaleMode(enlarged, SDL_ScaleModeLinear);
-    enlargedScale = scale;
-    return enlarged;
+    SDL_SetTextureScaleMode(sdl.enlarged, SDL_ScaleModeLinear);
+    sdl.enlargedScale = scale;
+    return sdl.enlarged;
 }
 
 // Draws the picture into its letter-boxed rectangle. A whole multiple of its
@@ -324,81 +303,114 @@ SDL_Texture* Enlarged(int scale) {
 // docs/display.md).
 void PresentScaled() {
     int outW = 0, outH = 0;
-    if (SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0) return;
+    if (SDL_GetRendererOutputSize(sdl.renderer, &outW, &outH) != 0) return;
     SDL_RendererInfo info = {};
-    SDL_GetRendererInfo(renderer, &info);
+    SDL_GetRendererInfo(sdl.renderer, &info);
     const int maxSide =
         info.max_texture_width < info.max_texture_height ? info.max_texture_width : info.max_texture_height;
-    const PictureFit fit = PictureFitMake(outW, outH, textureWidth, textureHeight, maxSide);
+    const PictureFit fit = PictureFitMake(outW, outH, sdl.textureWidth, sdl.textureHeight, maxSide);
     const SDL_Rect to = {fit.x, fit.y, fit.w, fit.h};
-    SDL_SetRenderTarget(renderer, nullptr);
-    SDL_RenderClear(renderer);
+    SDL_SetRenderTarget(sdl.renderer, nullptr);
+    SDL_RenderClear(sdl.renderer);
     SDL_Texture* step = fit.smooth && fit.prescale > 1 ? Enlarged(fit.prescale) : nullptr;
-    if (step && SDL_SetRenderTarget(renderer, step) == 0) {
-        SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
-        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-        SDL_SetRenderTarget(renderer, nullptr);
-        SDL_RenderCopy(renderer, step, nullptr, &to);
+    if (step && SDL_SetRenderTarget(sdl.renderer, step) == 0) {
+        SDL_SetTextureScaleMode(sdl.texture, SDL_ScaleModeNearest);
+        SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, nullptr);
+        SDL_SetRenderTarget(sdl.renderer, nullptr);
+        SDL_RenderCopy(sdl.renderer, step, nullptr, &to);
         return;
     }
     // Directly: exact multiples crisp, anything else (a window smaller than
     // the picture, no render targets) smoothed.
-    SDL_SetTextureScaleMode(texture, fit.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
-    SDL_RenderCopy(renderer, texture, nullptr, &to);
+    SDL_SetTextureScaleMode(sdl.texture, fit.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, &to);
 }
 
 // Shows the last picture again, or black before there was one.
 void Redraw() {
-    if (!renderer) return;
-    if (texture) {
+    if (!sdl.renderer) return;
+    if (sdl.texture) {
         PresentScaled();
     } else {
-        SDL_SetRenderTarget(renderer, nullptr);
-        SDL_RenderClear(renderer);
+        SDL_SetRenderTarget(sdl.renderer, nullptr);
+        SDL_RenderClear(sdl.renderer);
     }
-    SDL_RenderPresent(renderer);
+    SDL_RenderPresent(sdl.renderer);
 }
 
-}  // namespace
-
-void SdlPresent(const uint16_t* pixels, int width, int height, int pitch) {
-    if (!renderer) return;
-    if (!texture || textureWidth != width || textureHeight != height) {
+void Present(const uint16_t* pixels, int width, int height, int pitch) {
+    if (!sdl.renderer) return;
+    if (!sdl.texture || sdl.textureWidth != width || sdl.textureHeight != height) {
         DestroyTexture();
-        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
-        if (!texture) {
+        sdl.texture =
+            SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
+        if (!sdl.texture) {
             std::fprintf(stderr, "platform: cannot create the screen texture: %s\n", SDL_GetError());
             return;
         }
-        textureWidth = width;
-        textureHeight = height;
+        sdl.textureWidth = width;
+        sdl.textureHeight = height;
     }
-    SDL_UpdateTexture(texture, nullptr, pixels, pitch);
+    SDL_UpdateTexture(sdl.texture, nullptr, pixels, pitch);
     PresentScaled();
-    SDL_RenderPresent(renderer);  // waits for vsync
+    SDL_RenderPresent(sdl.renderer);  // waits for vsync
 }
 
-void SdlWarpPointer(int x, int y) {
-    if (!window || !renderer) return;
+// A flip still drawing is only injected; the real clock runs on by itself.
+void Stall() {}
+
+void WarpPointer(int x, int y) {
+    if (!sdl.window || !sdl.renderer) return;
     // Warping takes window pixels: aim at the centre of the picture pixel.
     int windowX = 0, windowY = 0;
     PictureFitToWindow(WindowFit(), PictureWidth(), PictureHeight(), x, y, &windowX, &windowY);
-    SDL_WarpMouseInWindow(window, windowX, windowY);
+    SDL_WarpMouseInWindow(sdl.window, windowX, windowY);
 }
 
-void SdlShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+void ShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
-void SdlMessageBox(const char* caption, const char* text) {
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, window) != 0) {
+// Without a usable display the text on standard error is all anyone sees.
+void MessageBox(const char* caption, const char* text) {
+    if (!sdl.ready) return;
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, sdl.window) != 0) {
         std::fprintf(stderr, "platform: message box not shown: %s\n", SDL_GetError());
     }
     Redraw();  // where the box was, nothing else may draw again
 }
 
-bool SdlDesktopSize(int* width, int* height) {
+bool DesktopSize(int* width, int* height) {
     SDL_DisplayMode mode;
-    if (!platform.sdlReady || SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
+    if (!sdl.ready || SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
     *width = mode.w;
     *height = mode.h;
     return true;
 }
+
+DWORD Clock() { return (DWORD)SDL_GetTicks(); }
+
+void MusicAsked(const char* element) {}  // nothing to record
+
+}  // namespace
+
+// In the order of PlatformBackendOps.
+const PlatformBackendOps sdlBackend = {
+    Start,          // start
+    Stop,           // stop
+    CreateWindow,   // createWindow
+    DestroyWindow,  // destroyWindow
+    ShowWindow,     // showWindow
+    RaiseWindow,    // raiseWindow
+    Poll,           // poll
+    Idle,           // idle
+    Present,        // present
+    Stall,          // stall
+    WarpPointer,    // movePointer
+    ShowCursor,     // showCursor
+    MessageBox,     // messageBox
+    DesktopSize,    // desktopSize
+    Clock,          // clock
+    MusicAsked,     // musicAsked
+    SdlMusicOpen,   // musicOpen
+    SdlMusicPlay,   // musicPlay
+    SdlMusicFree,   // musicFree
+};

@@ -4,28 +4,37 @@
 PlatformState platform;
 
 namespace {
+
 char windowToken;  // the single window's handle points here
-}
+
+// Every backend there is, by the name PlatformSelectBackend takes.
+struct BackendEntry {
+    PlatformBackend id;
+    const PlatformBackendOps* ops;
+};
+const BackendEntry kBackends[] = {
+    {PLATFORM_HEADLESS, &headlessBackend},
+    {PLATFORM_SDL, &sdlBackend},
+};
+
+}  // namespace
 
 HWND PlatformWindowHandle() { return reinterpret_cast<HWND>(&windowToken); }
 
-bool FaultFires(int& counter) {
-    if (counter == 0) return false;
-    if (counter > 0) --counter;
-    return true;
-}
-
 extern "C" int PlatformSelectBackend(PlatformBackend backend) {
-    platform.backend = backend;
-    if (backend == PLATFORM_HEADLESS) {
-        if (platform.sdlReady) {
-            SdlStop();
-            platform.sdlReady = false;
-        }
-        return 1;
+    const PlatformBackendOps* chosen = nullptr;
+    for (const BackendEntry& entry : kBackends) {
+        if (entry.id == backend) chosen = entry.ops;
     }
-    if (!platform.sdlReady) platform.sdlReady = SdlStart();
-    return platform.sdlReady ? 1 : 0;
+    if (!chosen) return 0;
+    if (chosen != platform.ops) {
+        // What the old backend made means nothing to the new one.
+        if (platform.windowExists) platform.ops->destroyWindow();
+        platform.windowExists = false;
+        platform.windowShown = false;
+        MciReset();
+        platform.ops->stop();
+        platform.ops = chosen;
+    }
+    return platform.ops->start() ? 1 : 0;
 }
-
-extern "C" PlatformBackend PlatformCurrentBackend(void) { return platform.backend; }

@@ -154,10 +154,8 @@ BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 BOOL WaitMessage(void);
 void PostQuitMessage(int exitCode);
-BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD data, DWORD_PTR extraInfo);
-BOOL GetCursorPos(POINT* point);
 
 // gdi32 (and LoadImageA of user32): bitmap files into surfaces.
 HGDIOBJ GetStockObject(int object);

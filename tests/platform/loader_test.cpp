@@ -3,8 +3,7 @@
 
 #include "tests/support/harness.h"
 
-class LoaderTest : public PlatformTest {
-  protected:
+struct LoaderTest : PlatformTest {
     support::TempDir empty{true};  // the current directory
     std::string program = std::filesystem::read_symlink("/proc/self/exe"), err;
     std::string folder = program.substr(0, program.rfind('/'));
@@ -24,7 +23,7 @@ TEST_F(LoaderTest, LoadsFromTheModuleFolderNeverFromTheCurrentDirectory) {
         reinterpret_cast<int (*)()>(reinterpret_cast<void*>(GetProcAddress(loaded, "PlatformTestModuleAnswer")));
     EXPECT_EQ(answer ? answer() : 0, 42);
     EXPECT_EQ(GetProcAddress(loaded, "NoSuchExport"), nullptr);
-    HeadlessGetFaults()->loadLibrary = 1;
+    HeadlessGetFaults()->loadLibrary = FailNext();
     EXPECT_EQ(Load("platform_testmod.so"), nullptr);
     char path[4096], small[8];
     EXPECT_TRUE(GetModuleFileNameA(nullptr, path, sizeof path) == program.size() && path == program) << path;

@@ -28,38 +28,45 @@ static LPARAM At(int x, int y) { return LPARAM(y << 16 | x); }
 
 class MessagesTest : public PlatformTest {};
 
-// At most one move waits (first one's place, latest position). mouse_event spans the picture with
-// 0 to 65535, or moves by an amount up to its edges, and posts the buttons where the pointer is.
-TEST_F(MessagesTest, PostingOrderCoalescedMovesNoRemoveFilterAndQuit) {
-    HeadlessPost(WM_MOUSEMOVE, 0, At(1, 2)), HeadlessPost(WM_KEYDOWN, 'A', 0);
-    mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 32256, 33575, 0,
-                0);
-    mouse_event(MOUSEEVENTF_MOVE, DWORD(-5000), 5000, 0, 0);
-    MSG msg = {};
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_LBUTTONUP, WM_RBUTTONUP, PM_REMOVE));
-    EXPECT_EQ(std::tuple(msg.message, msg.wParam, msg.lParam), std::tuple(UINT(WM_LBUTTONUP), WPARAM(0), At(504, 393)));
-    EXPECT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(Drain(), (Msgs{{WM_MOUSEMOVE, 0, At(0, 767)}, {WM_KEYDOWN, 'A', 0}, {WM_LBUTTONDOWN, 0, At(504, 393)}}));
-    PostQuitMessage(7);
-    EXPECT_TRUE(GetMessageA(&msg, nullptr, 0, 0) == 0 && msg.message == WM_QUIT && msg.wParam == 7);
-    EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), -1);
+// A move folds only into a move waiting last, never into one before a click; a quit waits for the rest.
+// mouse_event spans the picture with 0 to 65535 or moves up to its edges; buttons go where the pointer is.
+TEST_F(MessagesTest, InputKeepsItsOrderAQuitComesLastAFilterTakesItsRange) {
+    const DWORD to = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, down = MOUSEEVENTF_LEFTDOWN, up = MOUSEEVENTF_LEFTUP;
+    const LPARAM at100 = At(100, 500), at900 = At(900, 500), at504 = At(504, 393);
+    // clang-format off
+    const DWORD input[][3] = {{to, 6400, 42667}, {down, 0, 0}, {to, 57600, 42667}, {up, 0, 0},
+        {to | down | up, 32256, 33575}, {MOUSEEVENTF_MOVE, DWORD(-5000), 5000}, {to, 57600, 42667}};
+    PostQuitMessage(3);
+    for (auto [flags, x, y] : input) mouse_event(flags, x, y, 0, 0);
+    EXPECT_EQ(Drain(), (Msgs{{WM_MOUSEMOVE, 0, at100}, {WM_LBUTTONDOWN, 0, at100}, {WM_MOUSEMOVE, 0, at900},
+        {WM_LBUTTONUP, 0, at900}, {WM_MOUSEMOVE, 0, at504}, {WM_LBUTTONDOWN, 0, at504}, {WM_LBUTTONUP, 0, at504},
+        {WM_MOUSEMOVE, 0, at900}, {WM_QUIT, 3, 0}}));
+    // clang-format on
+    mouse_event(down | up, 0, 0, 0, 0), PostQuitMessage(7);
+    MSG msg = {};  // then the left-down that PM_NOREMOVE left, the quit (0) and -1 with nothing to come
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_LBUTTONUP, WM_RBUTTONUP, PM_REMOVE) && msg.message == WM_LBUTTONUP);
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message == WM_LBUTTONDOWN);
+    for (auto [result, message, code] :
+         {std::tuple(1, WM_LBUTTONDOWN, 0), std::tuple(0, WM_QUIT, 7), std::tuple(-1, 0, 0)})
+        EXPECT_TRUE(GetMessageA(&msg, nullptr, 0, 0) == result && int(msg.message) == message &&
+                    int(msg.wParam) == code);
 }
 
 // Shown twice, the window activates once; DefWindowProcA destroys it. A reset puts everything back.
 TEST_F(MessagesTest, WindowLifeAndReset) {
     EXPECT_EQ(std::make_pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)), std::make_pair(1024, 768));
     HWND hwnd = MakeWindow();
-    ShowWindow(hwnd, SW_SHOWNORMAL), ShowWindow(hwnd, SW_SHOWNORMAL), PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    ShowWindow(hwnd, SW_SHOWNORMAL), ShowWindow(hwnd, SW_SHOWNORMAL), HeadlessPost(WM_CLOSE, 0, 0);
     MSG msg = {};
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && DispatchMessageA(&msg) == 0 && !DestroyWindow(hwnd));
     EXPECT_EQ(received, (Msgs{{WM_ACTIVATEAPP, 1, 0},
                               {WM_SETCURSOR, WPARAM(hwnd), 1 | WM_MOUSEMOVE << 16},
                               {WM_CLOSE, 0, 0},
                               {WM_DESTROY, 0, 0}}));
-    MessageBoxA(nullptr, "text", "caption", MB_OK), HeadlessAdvance(500), HeadlessGetFaults()->lock = -1;
+    MessageBoxA(nullptr, "text", "caption", MB_OK), HeadlessAdvance(500), HeadlessGetFaults()->lock = FailNext(-1);
     auto state = [] {  // pointer shown, boxes, messages waiting, clock, a fault
         return std::vector<long>{HeadlessCursorVisible(), HeadlessBoxCount(), HeadlessQueueLength(),
-                                 long(timeGetTime()), HeadlessGetFaults()->lock};
+                                 long(timeGetTime()), HeadlessGetFaults()->lock.fail};
     };
     EXPECT_EQ(state(), std::vector<long>({0, 1, 1, 500, -1}));  // the procedure hid the pointer; WM_QUIT waits
     HeadlessReset();
@@ -67,11 +74,9 @@ TEST_F(MessagesTest, WindowLifeAndReset) {
     EXPECT_EQ(CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
 }
 
-class SdlBackendTest : public PlatformTest {};
-
 // Drivers that show nothing are refused, saying which, unless allowed with "1". Off-screen draws in
 // software (its GL driver leaks when unloaded).
-TEST_F(SdlBackendTest, DriversThatShowNothingNeedAllowingAndEventsBecomeMessages) {
+TEST_F(MessagesTest, SdlDriversThatShowNothingNeedAllowingAndEventsBecomeMessages) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "KESTRA_ALLOW_OFFSCREEN"}) unsetenv(name);
     setenv("SDL_RENDER_DRIVER", "software", 1), setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
     for (const char* change : {"offscreen", "dummy", "yes"}) {

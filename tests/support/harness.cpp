@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-static void Fresh() { ResetEngineForTests(), ResetDisplayForTests(), HeadlessReset(), GdiResetFaults(); }
+static void Fresh() { ResetEngineForTests(), ResetDisplayForTests(), HeadlessReset(); }
 
 void EngineGraphics::SetUp() {
     Fresh();

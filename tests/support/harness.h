@@ -14,8 +14,7 @@
 #include "tests/support/temp_dir.h"
 #include "tools/headless/runner.h"
 
-class PlatformTest : public ::testing::Test {
-  protected:
+struct PlatformTest : ::testing::Test {
     void SetUp() override { PlatformSelectBackend(PLATFORM_HEADLESS), HeadlessReset(); }
     void TearDown() override { HeadlessReset(); }
 };

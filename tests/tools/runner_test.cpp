@@ -100,7 +100,7 @@ TEST(RunnerProgram, ExitCodesOfHelpBadOptionsUnsavedShotsAndNoDisplay) {
     std::istringstream lines(p.out.substr(p.out.find("the names:\n") + 11));
     for (std::string name, meaning; lines >> name && std::getline(lines, meaning);)
         EXPECT_TRUE(SetHeadlessFault(&listed, name.c_str(), 1) && meaning.size() > 10) << name;
-    for (size_t i = 0; i < sizeof listed / sizeof(int); ++i) EXPECT_EQ((&listed.createWindow)[i], 1) << i;
+    for (size_t i = 0; i < sizeof listed / sizeof(Fault); ++i) EXPECT_EQ((&listed.createWindow)[i].fail, 1) << i;
     for (std::string args : {"--script input.txt", "--script none.txt", "--run-ms", "--step-ms 0", "--seed 4294967296",
                              "--shot 100", "--fault nosuch=1", "--fault lock=-2", "--frobnicate", "extra"}) {
         p.Run("./engine-headless " + args);

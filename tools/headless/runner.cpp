@@ -85,6 +85,8 @@ static const FaultName kFaultNames[] = {
     FAULT(restore, "lost surfaces cannot be restored"),
     FAULT(mciOpen, "the MIDI sequencer cannot be opened"),
     FAULT(loadLibrary, "the game module cannot be loaded"),
+    FAULT(createCompatibleDC, "a memory device context for an image cannot be made"),
+    FAULT(surfaceGetDC, "an image surface gives no device context"),
 };
 #undef FAULT
 
@@ -101,7 +103,7 @@ std::string FaultHelp() {
 int SetHeadlessFault(HeadlessFaults* faults, const char* name, int count) {
     for (const FaultName& entry : kFaultNames) {
         if (strcmp(entry.name, name) == 0) {
-            *reinterpret_cast<int*>(reinterpret_cast<char*>(faults) + entry.offset) = count;
+            *reinterpret_cast<Fault*>(reinterpret_cast<char*>(faults) + entry.offset) = FailNext(count);
             return 1;
         }
     }

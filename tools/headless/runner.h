@@ -54,8 +54,8 @@ int ParseScript(const std::string& text, std::vector<ScriptEvent>* events, std::
 // One line per fault name with what it makes fail, for the usage text.
 std::string FaultHelp();
 
-// Sets the fault counter called name (a HeadlessFaults field name); 0 when
-// there is no such field.
+// Makes the fault called name (a HeadlessFaults field name) fail the next
+// count calls (-1: every call); 0 when there is no such field.
 int SetHeadlessFault(HeadlessFaults* faults, const char* name, int count);
 
 // A JSON string literal (with quotes) for text.

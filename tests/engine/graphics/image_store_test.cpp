@@ -27,7 +27,7 @@ TEST_F(ImageStore, FileImageBecomesAColourKeyedSurfaceAndBlankImageAnUnkeyedOne)
     ASSERT_NE(blank, nullptr);
     s = blank->holder->surface;
     EXPECT_EQ(std::tie(blank->kind, blank->mode, s->width, s->height, s->hasSrcKey), std::tuple(3011, 3102, 40, 30, 0));
-    HeadlessGetFaults()->createOffscreen = 1;
+    HeadlessGetFaults()->createOffscreen = FailNext();
     EXPECT_EQ(AddImage("blank", IMAGE_BLANK, 8, 8), nullptr);
     EXPECT_EQ(Boxes(), (BoxList{{"Report", "doing something stupid"}, {"Report", "doing something stupid"}, kFailed}));
 }
@@ -40,9 +40,9 @@ TEST_F(ImageStore, FailuresAreReportedAndLeaveNothingBehind) {
     ASSERT_NE(Add(Good("ok.bmp")), nullptr);
     engineFaults.imageStore = FailNth(1);
     EXPECT_TRUE(!Add(Good("h.bmp")) && !prog.images->next->next->holder);
-    for (int* fault :
-         {&HeadlessGetFaults()->createOffscreen, &GdiGetFaults()->surfaceGetDC, &HeadlessGetFaults()->lock}) {
-        *fault = 1;
+    for (Fault* fault :
+         {&HeadlessGetFaults()->createOffscreen, &HeadlessGetFaults()->surfaceGetDC, &HeadlessGetFaults()->lock}) {
+        *fault = FailNext();
         EXPECT_EQ(Add(Good("f.bmp")), nullptr);
     }
     std::vector<uint8_t> cut = MakeBmp(Colours24(16, 16));
@@ -56,7 +56,7 @@ TEST_F(ImageStore, FailuresAreReportedAndLeaveNothingBehind) {
     EXPECT_EQ(Boxes(), expected);
     for (Image* i = prog.images; i; i = i->next)
         EXPECT_FALSE(i->holder && i->holder->surface && (i->holder->surface->locked || i->holder->surface->dcOut));
-    GdiGetFaults()->createCompatibleDC = 1;
+    HeadlessGetFaults()->createCompatibleDC = FailNext();
     testing::internal::CaptureStderr();
     Image* image = Add(Good("dc.bmp"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "CreateCompatableDC failed\n");

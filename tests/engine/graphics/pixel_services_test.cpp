@@ -20,7 +20,7 @@ TEST_F(PixelServices, NullArgumentsLocksAndBounds) {
     EXPECT_EQ(FillSurface(1, 1, 1, nullptr, &f) + FillSurface(1, 1, 1, holder, nullptr), 0);
     EXPECT_EQ(FillSurface(1, 1, 1, &empty, &f) + LockSurface(nullptr) + UnlockSurface(nullptr), 0);
     EXPECT_EQ(LockSurface(&empty) + UnlockSurface(&empty) + PutPixel(0, 0, 1, 1, 1, &empty.lockDesc, &f), 0);
-    holder->lockDesc.lpSurface = holder->surface->pixels, HeadlessGetFaults()->lock = 1;  // a stale pointer
+    holder->lockDesc.lpSurface = holder->surface->pixels, HeadlessGetFaults()->lock = FailNext();  // a stale pointer
     EXPECT_EQ(LockSurface(holder) + PutPixel(0, 0, 31, 63, 31, &holder->lockDesc, &f), 0);
     ASSERT_EQ(LockSurface(holder), 1);
     EXPECT_EQ(std::make_tuple(holder->surface->locked, holder->lockDesc.lpSurface, holder->lockDesc.lPitch),

@@ -30,7 +30,7 @@ TEST(StartUp, SongIsPlayedOrReportedOnceBeforeTheGameStarts) {
     const int cases[][6] = {{0, 0, 0, 1, 1, 0}, {1, 0, 0, 1, 0, 1}, {0, 0, 1, 0, 0, 1}, {0, 1, 0, 0, 0, 0}};
     for (auto [openFault, playerFault, nameFault, opens, plays, boxes] : cases) {
         EngineRun run(50);
-        HeadlessGetFaults()->mciOpen = openFault;
+        HeadlessGetFaults()->mciOpen = FailNext(openFault);
         engineFaults.musicPlayer = FailNext(playerFault), engineFaults.musicName = FailNext(nameFault), run.Run();
         EXPECT_EQ(Boxes(), BoxList(boxes, {"Report", "No midi for you!"}));
         EXPECT_EQ(std::make_tuple(HeadlessMciOpenCount(), HeadlessMciPlayCount()), std::tie(opens, plays));
