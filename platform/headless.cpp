@@ -29,9 +29,8 @@ struct HeadlessState {
 HeadlessState headless;
 
 bool Start() { return true; }
-void Stop() {}
 bool CreateWindow(const char* title) { return true; }
-void Nothing() {}  // no window, nothing to poll
+void Nothing() {}  // nothing to stop, no window, nothing to poll
 
 // The caller's idle hook is all that can bring input or move the clock.
 bool Idle(bool block) {
@@ -86,7 +85,7 @@ void MusicFree(void* music) {}
 // In the order of PlatformBackendOps.
 const PlatformBackendOps headlessBackend = {
     Start,         // start
-    Stop,          // stop
+    Nothing,       // stop
     CreateWindow,  // createWindow
     Nothing,       // destroyWindow
     Nothing,       // showWindow
