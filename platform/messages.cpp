@@ -198,9 +198,11 @@ LRESULT DispatchMessageA(const MSG* msg) {
     return PlatformSend(msg->message, msg->wParam, msg->lParam);
 }
 
+// Returns once a message waits, or at once when nothing can ever arrive.
 BOOL WaitMessage(void) {
     platform.ops->poll();
-    while (NothingWaits() && platform.ops->idle(true)) {
+    while (NothingWaits()) {
+        if (!platform.ops->idle(true)) break;
     }
     return TRUE;
 }

@@ -99,7 +99,6 @@ struct WNDCLASSA {
 #define CS_HREDRAW 0x0002
 #define WS_POPUP 0x80000000u
 #define SW_SHOWNORMAL 1
-#define SW_SHOW 5
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 #define MAKEINTRESOURCEA(i) ((LPCSTR)(uintptr_t)(WORD)(i))
