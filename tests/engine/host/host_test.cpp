@@ -61,3 +61,13 @@ TEST(MainLoop, FramesFollowTheResultAndElapsedTimesAddUpAcrossTheClockWrap) {
                   std::make_tuple(2001u, 0, 1001u));
     }
 }
+
+// Input that waits together keeps its order: a move never overtakes the click queued before it.
+TEST(StartUp, InputWaitingTogetherIsDeliveredInItsOrder) {
+    EngineRun run(200, "100 move 100 500\n100 ldown\n100 move 900 500\n100 lup\n");
+    run.Run();
+    std::string inputs;
+    for (const RecCall& c : Calls())
+        if (c.event != EV_FRAME) inputs += std::to_string(c.event) + "/" + std::to_string(c.mouseX) + " ";
+    EXPECT_EQ(inputs, "2003/0 2200/100 2210/100 2200/900 2211/900 2001/900 ");
+}
