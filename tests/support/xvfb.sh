@@ -55,7 +55,12 @@ take_boxes() {
 }
 # The boxes' windows (xdotool's search misses a title set only as UTF-8, as SDL sets it).
 box_windows() { xwininfo -root -tree 2>/dev/null | awk '$2 ~ /^"(Error!|Report)":?$/ {print $1}'; }
-box_gone() { ! box_windows | grep -qx "$1"; }
+# A box is gone when its window is, or when the game has begun the next box (it writes each box to standard
+# error first): a new connection per box lets the next one reuse the same window id.
+box_gone() {
+    ! box_windows | grep -qx "$1" ||
+        [ "$(grep -cE '^(Error!|Report): ' "$WORK/game.err" 2>/dev/null)" -gt "${#BOXES[@]}" ]
+}
 no_boxes() { [ ${#BOXES[@]} -eq 0 ] || fail "message boxes were shown: ${BOXES[*]}"; }
 game_start() { # COMMAND...: starts the game and waits for its window, WID
     "$@" >"$WORK/game.out" 2>"$WORK/game.err" &
