@@ -5,8 +5,10 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/platform_state.h"
 
@@ -16,6 +18,12 @@ bool audioOpen = false;
 
 // Of MIX_MAX_VOLUME (128).
 constexpr int kMusicVolume = 56;
+
+// The tune and its volume are balanced for this General MIDI soundfont, which
+// the game's package depends on. Left to itself SDL_mixer takes the first
+// soundfont it finds, and with FluidR3_GM (installed with fluidsynth) the same
+// tune plays over 8 dB louder and clips. A player's own SDL_SOUNDFONTS wins.
+constexpr char kSoundFont[] = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 bool OpenAudio() {
     if (audioOpen) return true;
@@ -33,6 +41,7 @@ bool OpenAudio() {
     // tune with drums then clips. This volume gives the default's headroom
     // back (peaks well below full scale) at a normal loudness.
     Mix_VolumeMusic(kMusicVolume);
+    if (!std::getenv("SDL_SOUNDFONTS") && access(kSoundFont, R_OK) == 0) Mix_SetSoundFonts(kSoundFont);
     audioOpen = true;
     return true;
 }
