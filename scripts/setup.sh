@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build, the game and the tests need, from Debian's packages.
-# Idempotent: installs only what is missing.
+# Idempotent: installs only what is missing. `setup.sh web` also installs what
+# the browser build needs (emscripten, and chromium and fluidsynth for its page
+# and its music); the normal build does without them. Debian's emcc runs on
+# the machine's node, which must then find Debian's JavaScript modules:
+# scripts/build-web.sh sets NODE_PATH=/usr/share/nodejs for it.
 set -euo pipefail
 
 PACKAGES=(
@@ -12,6 +16,9 @@ PACKAGES=(
   g++-mingw-w64-x86-64 wine wine64
   dpkg-dev lintian
 )
+if [ "${1:-}" = "web" ]; then
+  PACKAGES+=(emscripten chromium fluidsynth)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
