@@ -7,8 +7,8 @@
 
 #include "interface/scene.h"
 
-struct ImageSurface;    // engine-owned surface holder of an Image
-struct PixelFormat;     // below
+struct ImageSurface;     // engine-owned surface holder of an Image
+struct PixelFormat;      // below
 struct _DDSURFACEDESC2;  // DDSURFACEDESC2, the surface description (platform)
 struct IDirectDrawSurface4;
 struct HWND__;
@@ -80,7 +80,10 @@ struct Prog {
 };
 
 static_assert(std::is_standard_layout<Prog>::value, "Prog must be standard layout");
-static_assert(offsetof(Prog, key) == 20 && offsetof(Prog, mouseX) == 24 && offsetof(Prog, moduleTag) == 32,
+// 20, 24 and 32 with the desktop's 8-byte pointers; 12, 16 and 24 in the
+// browser's wasm32, whose pointers take 4.
+static_assert(offsetof(Prog, key) == 2 * sizeof(void*) + 4 && offsetof(Prog, mouseX) == 2 * sizeof(void*) + 8 &&
+                  offsetof(Prog, moduleTag) == 2 * sizeof(void*) + 16,
               "Prog field offsets");
 
 // The two exports of the game module, looked up by these names.
@@ -92,6 +95,9 @@ typedef int (*VProgProcedureFn)(int elapsedMs);
 #if defined(_WIN32)
 #define PROG_EXPORT extern "C" __declspec(dllexport)
 #define PROG_MODULE_NAME "prog.dll"
+#elif defined(__EMSCRIPTEN__)
+#define PROG_EXPORT extern "C" __attribute__((visibility("default")))
+#define PROG_MODULE_NAME "prog.wasm"
 #else
 #define PROG_EXPORT extern "C" __attribute__((visibility("default")))
 #define PROG_MODULE_NAME "prog.so"

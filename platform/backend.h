@@ -6,6 +6,7 @@ extern "C" {
 enum PlatformBackend {
     PLATFORM_HEADLESS = 0,  // virtual clock, scripted input, recorded boxes
     PLATFORM_SDL = 1,       // a real window, input, presentation and music
+    PLATFORM_WEB = 2,       // a canvas in a web page (the emscripten build)
 };
 
 // Selects the backend before the first window is created. Returns 1 on

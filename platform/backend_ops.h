@@ -54,7 +54,13 @@ struct PlatformBackendOps {
     MCIERROR (*musicOpen)(const char* path, void** music);
     bool (*musicPlay)(void* music);
     void (*musicFree)(void* music);
+
+    // Decodes a bitmap file whose header gdi.cpp has checked into width x
+    // height pixels 0x00RRGGBB, top row first, allocated with malloc; null
+    // when the file cannot be decoded.
+    uint32_t* (*decodeBitmap)(const char* path, int* width, int* height);
 };
 
 extern const PlatformBackendOps sdlBackend;       // sdl_backend.cpp
 extern const PlatformBackendOps headlessBackend;  // headless.cpp
+extern const PlatformBackendOps webBackend;       // web_backend.cpp (emscripten only)

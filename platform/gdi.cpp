@@ -3,13 +3,11 @@
 // context holds it, and BitBlt copies it into a surface's device context,
 // converting to the surface's RGB565 the way a 16-bit display does.
 //
-// Files are decoded by SDL's BMP loader. Before it runs, the file's own header
-// is read here and anything too large or inconsistent with the file's length
-// is refused, so a hostile file can neither make the loader allocate without
-// bound nor hand it fewer bytes than the header promises.
+// Files are decoded by the backend (decodeBitmap: SDL's BMP loader, or the
+// browser's own decoder). Before it runs, the file's own header is read here and anything too large or inconsistent
+// with the file's length is refused, so a hostile file can neither make the loader allocate without bound nor hand it
+// fewer bytes than the header promises.
 #include "platform/gdi.h"
-
-#include <SDL.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -108,31 +106,17 @@ bool HeaderAcceptable(const char* path) {
 
 GdiBitmap* LoadBitmapFile(const char* path) {
     if (!HeaderAcceptable(path)) return nullptr;
-    SDL_RWops* rw = SDL_RWFromFile(path, "rb");
-    if (!rw) return nullptr;
-    SDL_Surface* decoded = SDL_LoadBMP_RW(rw, 1);
-    if (!decoded) return nullptr;
-    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_XRGB8888, 0);
-    SDL_FreeSurface(decoded);
-    if (!rgb) return nullptr;
-
+    int width = 0, height = 0;
+    uint32_t* pixels = platform.ops->decodeBitmap(path, &width, &height);
+    if (!pixels) return nullptr;
     GdiBitmap* b = static_cast<GdiBitmap*>(std::malloc(sizeof(GdiBitmap)));
-    uint32_t* pixels = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(rgb->w) * rgb->h * 4));
-    if (!b || !pixels) {
-        std::free(b);
+    if (!b) {
         std::free(pixels);
-        SDL_FreeSurface(rgb);
         return nullptr;
     }
-    b->width = rgb->w;
-    b->height = rgb->h;
+    b->width = width;
+    b->height = height;
     b->pixels = pixels;
-    SDL_LockSurface(rgb);
-    for (int y = 0; y < rgb->h; y++)
-        std::memcpy(pixels + static_cast<size_t>(y) * rgb->w, static_cast<const char*>(rgb->pixels) + y * rgb->pitch,
-                    static_cast<size_t>(rgb->w) * 4);
-    SDL_UnlockSurface(rgb);
-    SDL_FreeSurface(rgb);
     Bitmaps().insert(b);
     return b;
 }

@@ -7,6 +7,11 @@
 #include <vector>
 
 #include "platform/platform_state.h"
+#if defined(__EMSCRIPTEN__)
+#include "platform/web_backend.h"
+#else
+#include "platform/sdl_bitmap.h"
+#endif
 
 namespace {
 
@@ -80,6 +85,16 @@ bool MusicPlay(void* music) {
 
 void MusicFree(void* music) {}
 
+// SDL's BMP loader, as on the desktop; in the browser, which has no SDL, the
+// page's own decoder.
+uint32_t* DecodeBitmap(const char* path, int* width, int* height) {
+#if defined(__EMSCRIPTEN__)
+    return WebDecodeBitmap(path, width, height);
+#else
+    return SdlDecodeBitmap(path, width, height);
+#endif
+}
+
 }  // namespace
 
 // In the order of PlatformBackendOps.
@@ -103,6 +118,7 @@ const PlatformBackendOps headlessBackend = {
     MusicOpen,     // musicOpen
     MusicPlay,     // musicPlay
     MusicFree,     // musicFree
+    DecodeBitmap,  // decodeBitmap
 };
 
 extern "C" {

@@ -16,6 +16,7 @@
 #include "platform/backend.h"
 #include "platform/picture_fit.h"
 #include "platform/platform_state.h"
+#include "platform/sdl_bitmap.h"
 #include "platform/sdl_music.h"
 
 namespace {
@@ -394,23 +395,24 @@ void MusicAsked(const char* element) {}  // nothing to record
 
 // In the order of PlatformBackendOps.
 const PlatformBackendOps sdlBackend = {
-    Start,          // start
-    Stop,           // stop
-    CreateWindow,   // createWindow
-    DestroyWindow,  // destroyWindow
-    ShowWindow,     // showWindow
-    RaiseWindow,    // raiseWindow
-    Poll,           // poll
-    Idle,           // idle
-    Present,        // present
-    Stall,          // stall
-    WarpPointer,    // movePointer
-    ShowCursor,     // showCursor
-    MessageBox,     // messageBox
-    DesktopSize,    // desktopSize
-    Clock,          // clock
-    MusicAsked,     // musicAsked
-    SdlMusicOpen,   // musicOpen
-    SdlMusicPlay,   // musicPlay
-    SdlMusicFree,   // musicFree
+    Start,            // start
+    Stop,             // stop
+    CreateWindow,     // createWindow
+    DestroyWindow,    // destroyWindow
+    ShowWindow,       // showWindow
+    RaiseWindow,      // raiseWindow
+    Poll,             // poll
+    Idle,             // idle
+    Present,          // present
+    Stall,            // stall
+    WarpPointer,      // movePointer
+    ShowCursor,       // showCursor
+    MessageBox,       // messageBox
+    DesktopSize,      // desktopSize
+    Clock,            // clock
+    MusicAsked,       // musicAsked
+    SdlMusicOpen,     // musicOpen
+    SdlMusicPlay,     // musicPlay
+    SdlMusicFree,     // musicFree
+    SdlDecodeBitmap,  // decodeBitmap
 };

@@ -14,7 +14,11 @@ struct BackendEntry {
 };
 const BackendEntry kBackends[] = {
     {PLATFORM_HEADLESS, &headlessBackend},
+#if defined(__EMSCRIPTEN__)
+    {PLATFORM_WEB, &webBackend},
+#else
     {PLATFORM_SDL, &sdlBackend},
+#endif
 };
 
 }  // namespace
