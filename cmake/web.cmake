@@ -1,0 +1,42 @@
+# The browser site (scripts/build-web.sh): index.html, the engine as engine.js
+# and engine.wasm, the module prog.wasm and the data files, which the asset
+# maker of the native build writes. Every path in it is relative, so any
+# static web server serves it.
+set(KESTRA_NATIVE_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "The native build folder (data files)")
+find_program(KESTRA_NODE node REQUIRED)
+
+# The engine exports exactly what the module imports (-sMAIN_MODULE=2 keeps
+# nothing else).
+set(module_imports ${CMAKE_BINARY_DIR}/module-imports.json)
+set(module_library ${CMAKE_BINARY_DIR}/module-library.json)
+add_custom_command(
+  OUTPUT ${module_imports} ${module_library}
+  COMMAND ${KESTRA_NODE} ${CMAKE_SOURCE_DIR}/web/module_imports.js $<TARGET_FILE:prog> ${module_imports}
+          ${module_library}
+  DEPENDS prog ${CMAKE_SOURCE_DIR}/web/module_imports.js
+  COMMENT "Listing what prog.wasm imports from the engine"
+  VERBATIM)
+add_custom_target(module_imports DEPENDS ${module_imports} ${module_library})
+add_dependencies(engine module_imports)
+
+# ASYNCIFY lets the engine's loop stay a loop: the backend yields to the
+# browser where a desktop waits (see platform/web_backend.cpp).
+set(preload ${CMAKE_SOURCE_DIR}/platform/web_preload.js)
+target_link_libraries(engine PRIVATE platform)
+target_link_options(engine PRIVATE
+  -sMAIN_MODULE=2 -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH=1
+  -sEXPORTED_FUNCTIONS=@${module_imports} -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${module_library}
+  --pre-js ${preload})
+set_target_properties(engine PROPERTIES LINK_DEPENDS "${module_imports};${module_library};${preload}")
+
+set(KESTRA_DATA_FILES tiles.bmp sprites.bmp text.bmp song.mid)
+list(TRANSFORM KESTRA_DATA_FILES PREPEND ${KESTRA_NATIVE_BUILD}/game/ OUTPUT_VARIABLE data_sources)
+set(site_files ${GAME_DIR}/index.html ${GAME_DIR}/tiles.bmp ${GAME_DIR}/sprites.bmp ${GAME_DIR}/text.bmp
+               ${GAME_DIR}/song.mid)
+add_custom_command(
+  OUTPUT ${site_files}
+  COMMAND ${CMAKE_COMMAND} -E copy ${data_sources} ${CMAKE_SOURCE_DIR}/web/index.html ${GAME_DIR}
+  DEPENDS ${data_sources} ${CMAKE_SOURCE_DIR}/web/index.html
+  COMMENT "Copying the page and the data files into ${GAME_DIR}"
+  VERBATIM)
+add_custom_target(web_site ALL DEPENDS ${site_files})
