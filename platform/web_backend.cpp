@@ -59,23 +59,19 @@ EM_JS(int, WebPageStart, (void), {
             return code;
         return 0;
     }
-    canvas.addEventListener(
-        'mousedown', function(e) {
-            if (!page.locked && page.dialogs.length == 0 && canvas.requestPointerLock) canvas.requestPointerLock();
-            if (e.button == 0 || e.button == 2) post(2, e.button, 1);
-            e.preventDefault();
-        });
-    canvas.addEventListener(
-        'mouseup', function(e) {
-            if (e.button == 0 || e.button == 2) post(2, e.button, 0);
-            e.preventDefault();
-        });
-    canvas.addEventListener(
-        'contextmenu', function(e) { e.preventDefault(); });
-    document.addEventListener(
-        'mousemove', function(e) {
-            if (page.locked && (e.movementX || e.movementY)) post(1, e.movementX, e.movementY);
-        });
+    canvas.addEventListener('mousedown', function(e) {
+        if (!page.locked && page.dialogs.length == 0 && canvas.requestPointerLock) canvas.requestPointerLock();
+        if (e.button == 0 || e.button == 2) post(2, e.button, 1);
+        e.preventDefault();
+    });
+    canvas.addEventListener('mouseup', function(e) {
+        if (e.button == 0 || e.button == 2) post(2, e.button, 0);
+        e.preventDefault();
+    });
+    canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+    document.addEventListener('mousemove', function(e) {
+        if (page.locked && (e.movementX || e.movementY)) post(1, e.movementX, e.movementY);
+    });
     function keyListener(down) {
         return function(e) {
             var vk = virtualKey(e.keyCode);
@@ -86,17 +82,15 @@ EM_JS(int, WebPageStart, (void), {
     }
     document.addEventListener('keydown', keyListener(1));
     document.addEventListener('keyup', keyListener(0));
-    document.addEventListener(
-        'pointerlockchange', function() {
-            var locked = document.pointerLockElement == canvas;
-            if (locked == page.locked) return;
-            page.locked = locked;
-            post(4, locked ? 1 : 0, 0);
-        });
-    document.addEventListener(
-        'visibilitychange', function() {
-            if (document.hidden && page.locked) document.exitPointerLock();
-        });
+    document.addEventListener('pointerlockchange', function() {
+        var locked = document.pointerLockElement == canvas;
+        if (locked == page.locked) return;
+        page.locked = locked;
+        post(4, locked ? 1 : 0, 0);
+    });
+    document.addEventListener('visibilitychange', function() {
+        if (document.hidden && page.locked) document.exitPointerLock();
+    });
     return 1;
 });
 
@@ -142,22 +136,19 @@ EM_JS(void, WebQueueDialog, (const char* caption, const char* text), {
     var ok = document.createElement('button');
     ok.textContent = 'OK';
     dialog.append(title, body, ok);
-    ok.addEventListener(
-        'click', function() { dialog.close(); });
-    dialog.addEventListener(
-        'cancel', function(e) { e.preventDefault(); });  // Escape is no answer
-    dialog.addEventListener(
-        'close', function() {
-            dialog.remove();
-            page.dialogs.shift();
-            if (page.dialogs.length) {
-                page.dialogs[0].showModal();
-                return;
-            }
-            var waiters = page.dialogWaiters;
-            page.dialogWaiters = [];
-            waiters.forEach(function(wake) { wake(); });
-        });
+    ok.addEventListener('click', function() { dialog.close(); });
+    dialog.addEventListener('cancel', function(e) { e.preventDefault(); });  // Escape is no answer
+    dialog.addEventListener('close', function() {
+        dialog.remove();
+        page.dialogs.shift();
+        if (page.dialogs.length) {
+            page.dialogs[0].showModal();
+            return;
+        }
+        var waiters = page.dialogWaiters;
+        page.dialogWaiters = [];
+        waiters.forEach(function(wake) { wake(); });
+    });
     document.body.appendChild(dialog);
     page.dialogs.push(dialog);
     if (page.locked) document.exitPointerLock();

@@ -16,18 +16,33 @@ PACKAGES=(
   g++-mingw-w64-x86-64 wine wine64
   dpkg-dev lintian
 )
+# The browser build's packages are installed without their recommendations:
+# fluidsynth's (qsynth) bring the FluidR3 soundfont, which then takes over the
+# system's default General MIDI soundfont that SDL2_mixer plays the desktop
+# game's music with, and the music's loudness with it.
+WEB_PACKAGES=()
 if [ "${1:-}" = "web" ]; then
-  PACKAGES+=(emscripten chromium fluidsynth)
+  WEB_PACKAGES=(emscripten chromium fluidsynth)
 fi
 
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 missing=()
 for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+web_missing=()
+for p in "${WEB_PACKAGES[@]}"; do
+  installed "$p" || web_missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && [ ${#web_missing[@]} -eq 0 ] && exit 0
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-echo "Installing: ${missing[*]}"
+echo "Installing: ${missing[*]} ${web_missing[*]}"
 $SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
+fi
+if [ ${#web_missing[@]} -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${web_missing[@]}"
+fi
