@@ -1,6 +1,7 @@
 // The browser backend (the emscripten build): the picture drawn into the
 // page's canvas, input from the page's DOM events, message boxes as dialogs in
-// the page, the clock of the page. The engine's loop stays a loop: built with
+// the page, the clock of the page, the tune rendered for the page at build
+// time played by an audio element. The engine's loop stays a loop: built with
 // ASYNCIFY, the backend gives the browser its turn with emscripten_sleep where
 // a desktop waits for the display (present) or for input (idle).
 //
@@ -21,7 +22,9 @@
 #include "platform/web_backend.h"
 
 #include <emscripten.h>
+#include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -38,7 +41,7 @@
 EM_JS(int, WebPageStart, (void), {
     if (typeof document == 'undefined') return 0;
     if (Module.kestraPage) return 1;
-    var page = Module.kestraPage = {input: [], locked: false, dialogs: [], dialogWaiters: []};
+    var page = Module.kestraPage = {input: [], locked: false, dialogs: [], dialogWaiters: [], tunes: []};
     var canvas = document.getElementById('screen');
     if (!canvas) {
         canvas = document.createElement('canvas');
@@ -50,6 +53,18 @@ EM_JS(int, WebPageStart, (void), {
     page.canvas = canvas;
     page.context = canvas.getContext('2d');
     function post(kind, a, b) { page.input.push(kind, a, b); }
+    // Starts every tune asked to play that is not playing yet. A browser
+    // plays sound only after a gesture: until the first click the tunes wait.
+    page.startTunes = function() {
+        page.tunes.forEach(function(tune) {
+            if (!tune || !tune.wanted || tune.started) return;
+            tune.started = true;
+            tune.audio.play().catch(function(error) {
+                tune.started = false;
+                if (error.name != 'NotAllowedError') console.warn('music: ' + tune.audio.src + ': ' + error.message);
+            });
+        });
+    };
     // The virtual-key codes the engine knows; KeyboardEvent.keyCode gives
     // Windows' own numbers for them.
     function virtualKey(code) {
@@ -61,6 +76,7 @@ EM_JS(int, WebPageStart, (void), {
     }
     canvas.addEventListener('mousedown', function(e) {
         if (!page.locked && page.dialogs.length == 0 && canvas.requestPointerLock) canvas.requestPointerLock();
+        page.startTunes();
         if (e.button == 0 || e.button == 2) post(2, e.button, 1);
         e.preventDefault();
     });
@@ -198,6 +214,42 @@ EM_JS(void, WebCopyBitmap, (uint32_t * out), {
     Module.kestraFoundBitmap = null;
 });
 
+// The tune rendered for the page from the MIDI file at path: the file of the
+// same name ending in ".ogg" beside the page, streamed by an audio element.
+// Returns its number, from 1.
+EM_JS(int, WebTuneOpen, (const char* path), {
+    var page = Module.kestraPage;
+    var name = UTF8ToString(path);
+    name = name.substring(name.lastIndexOf('/') + 1);
+    if (name.lastIndexOf('.') > 0) name = name.substring(0, name.lastIndexOf('.'));
+    var audio = new Audio(name + '.ogg');
+    audio.preload = 'auto';
+    page.tunes.push({audio: audio, wanted: false, started: false});
+    return page.tunes.length;
+});
+
+// Plays the tune once from the start, now or at the first click.
+EM_JS(void, WebTunePlay, (int number), {
+    var page = Module.kestraPage;
+    var tune = page.tunes[number - 1];
+    if (!tune) return;
+    tune.audio.pause();
+    tune.audio.currentTime = 0;
+    tune.wanted = true;
+    tune.started = false;
+    page.startTunes();
+});
+
+EM_JS(void, WebTuneFree, (int number), {
+    var page = Module.kestraPage;
+    var tune = page.tunes[number - 1];
+    if (!tune) return;
+    tune.audio.pause();
+    tune.audio.removeAttribute('src');
+    tune.audio.load();
+    page.tunes[number - 1] = null;
+});
+
 // clang-format on
 
 // ---- The backend ----
@@ -216,6 +268,11 @@ struct WebState {
 WebState web;
 
 bool Start() {
+    // emscripten's C library starts with a mask that takes away every
+    // permission, so a program that gives a new file "what fopen would" (the
+    // game's high-score file) made it unreadable and unwritable; a desktop
+    // session's mask is 022.
+    umask(022);
     web.ready = WebPageStart() != 0;
     return web.ready;
 }
@@ -329,18 +386,28 @@ bool DesktopSize(int* width, int* height) { return false; }
 
 DWORD Clock() { return static_cast<DWORD>(static_cast<uint64_t>(emscripten_get_now())); }
 
-// Music comes later: the sequencer answers (mci.cpp has checked the file's
-// header) and plays nothing.
+// The sequencer: mci.cpp has checked the MIDI file's header; the page plays
+// the tune rendered from it when the site was built.
 void MusicAsked(const char* element) {}
+
+int TuneNumber(void* music) { return static_cast<int>(reinterpret_cast<intptr_t>(music)); }
 
 MCIERROR MusicOpen(const char* path, void** music) {
     *music = nullptr;
+    if (!web.ready) return MCIERR_HARDWARE;
+    *music = reinterpret_cast<void*>(static_cast<intptr_t>(WebTuneOpen(path)));
     return 0;
 }
 
-bool MusicPlay(void* music) { return true; }
+bool MusicPlay(void* music) {
+    if (!web.ready || !music) return false;
+    WebTunePlay(TuneNumber(music));
+    return true;
+}
 
-void MusicFree(void* music) {}
+void MusicFree(void* music) {
+    if (web.ready && music) WebTuneFree(TuneNumber(music));
+}
 
 }  // namespace
 
