@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/picture_fit.h"
 #include "platform/platform_state.h"
 
 // ---- The page's side ----
@@ -127,15 +128,48 @@ EM_JS(void, WebShowCanvas, (int shown), { Module.kestraPage.canvas.style.visibil
 
 EM_JS(void, WebShowCursor, (int visible), { Module.kestraPage.canvas.style.cursor = visible ? 'default' : 'none'; });
 
-// Draws width x height RGBA pixels into the canvas, resized to the picture.
+// The page's size in device pixels, into size[0..1].
+EM_JS(void, WebViewSize, (int* size), {
+    var ratio = window.devicePixelRatio || 1;
+    HEAP32[size >> 2] = Math.round(window.innerWidth * ratio);
+    HEAP32[(size >> 2) + 1] = Math.round(window.innerHeight * ratio);
+});
+
+// Places the canvas on the rectangle (x, y, width, height) of the page, in
+// device pixels, holding the picture enlarged by the whole multiple prescale
+// (nearest-neighbour); the browser then scales it to the rectangle, smoothly
+// when smooth is set, else crisp.
+EM_JS(void, WebPlaceCanvas, (int x, int y, int width, int height, int prescale, int smooth), {
+    var page = Module.kestraPage, style = page.canvas.style, ratio = window.devicePixelRatio || 1;
+    style.left = x / ratio + 'px';
+    style.top = y / ratio + 'px';
+    style.width = width / ratio + 'px';
+    style.height = height / ratio + 'px';
+    page.canvas.classList.toggle('crisp', !smooth);
+    page.prescale = prescale;
+});
+
+// Draws width x height RGBA pixels into the canvas, whose pixels are the
+// picture's enlarged by the prescale.
 EM_JS(void, WebPutPicture, (const uint8_t* rgba, int width, int height), {
-    var page = Module.kestraPage;
-    if (page.canvas.width != width || page.canvas.height != height) {
-        page.canvas.width = width;
-        page.canvas.height = height;
+    var page = Module.kestraPage, prescale = page.prescale || 1;
+    if (page.canvas.width != width * prescale || page.canvas.height != height * prescale) {
+        page.canvas.width = width * prescale;
+        page.canvas.height = height * prescale;
     }
-    var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-    page.context.putImageData(new ImageData(pixels, width, height), 0, 0);
+    var pixels = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
+    if (prescale == 1) {
+        page.context.putImageData(pixels, 0, 0);
+        return;
+    }
+    if (!page.picture || page.picture.width != width || page.picture.height != height) {
+        page.picture = document.createElement('canvas');
+        page.picture.width = width;
+        page.picture.height = height;
+    }
+    page.picture.getContext('2d').putImageData(pixels, 0, 0);
+    page.context.imageSmoothingEnabled = false;
+    page.context.drawImage(page.picture, 0, 0, width * prescale, height * prescale);
 });
 
 // Queues a modal dialog with the caption, the text and one OK button; the
@@ -259,10 +293,13 @@ namespace {
 constexpr double kFrameMs = 1000.0 / 60.0;  // the display's refresh
 constexpr unsigned kIdleMs = 10;            // how long an idle wait gives the page
 
+constexpr int kLongestCanvasSide = 16384;  // what browsers draw at least
+
 struct WebState {
     bool ready = false;
     double nextFrameMs = 0;  // when the next present may show
     std::vector<uint8_t> rgba;
+    int placed[4] = {0, 0, 0, 0};  // the page size and picture size the canvas is placed for
 };
 
 WebState web;
@@ -341,6 +378,22 @@ bool Idle(bool block) {
     return true;
 }
 
+// The picture fills the page as it fills a desktop window: the largest
+// rectangle of its shape, centred, enlarged crisp by the smallest whole
+// multiple that reaches it and smoothed only for the last fraction
+// (picture_fit.h).
+void PlaceCanvas(int width, int height) {
+    int view[2] = {0, 0};
+    WebViewSize(view);
+    if (view[0] == web.placed[0] && view[1] == web.placed[1] && width == web.placed[2] && height == web.placed[3])
+        return;
+    const PictureFit fit = PictureFitMake(view[0], view[1], width, height, kLongestCanvasSide);
+    // A whole multiple needs no enlarged copy: the browser's crisp scaling
+    // gives the same pixels.
+    WebPlaceCanvas(fit.x, fit.y, fit.w, fit.h, fit.smooth ? fit.prescale : 1, fit.smooth ? 1 : 0);
+    web.placed[0] = view[0], web.placed[1] = view[1], web.placed[2] = width, web.placed[3] = height;
+}
+
 // RGB565 to RGBA, then the page gets its turn until the display's next
 // refresh, as a flip waits for vsync on the desktop.
 void Present(const uint16_t* pixels, int width, int height, int pitch) {
@@ -358,6 +411,7 @@ void Present(const uint16_t* pixels, int width, int height, int pitch) {
             out[3] = 255;
         }
     }
+    PlaceCanvas(width, height);
     WebPutPicture(web.rgba.data(), width, height);
     AwaitDialogs();
     const double now = emscripten_get_now();
