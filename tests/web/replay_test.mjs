@@ -98,7 +98,7 @@ try {
                                    document.querySelector('dialog.message-box'),
                                {timeout: 300000, polling: 100});
     const dialog = await page.evaluate(() => document.querySelector('dialog.message-box')?.innerText);
-    if (dialog) fail(`the page shows a message box: ${dialog}`);
+    if (dialog) throw new Error(`the page shows a message box (it waits for its OK): ${dialog}`);
     const pageResult = await page.evaluate(() => Module.kestraReplay.result);
     console.log(`engine-headless: ${native.stdout.trim()}`);
     console.log(`page (${Date.now() - started} ms): ${JSON.stringify(pageResult)}`);
