@@ -58,3 +58,34 @@ add_custom_command(
   COMMENT "Rendering song.mid for the browser"
   VERBATIM)
 add_custom_target(web_site ALL DEPENDS ${site_files} ${GAME_DIR}/song.ogg)
+
+# The replay engine (tests and benchmarks; not part of the site): engine-replay
+# runs engine-headless's scripted, seeded runs in a page, the same engine on
+# the browser backend driven through its replay controls
+# (tools/web/replay_main.cpp). build-web/replay/ holds its page replay.html,
+# engine-replay.js and engine-replay.wasm, the same prog.wasm and the data
+# files. The runner's sources come with it; only stb's image writer among the
+# system's headers, as emscripten must see no other.
+set(KESTRA_STB_WRITE_HEADER /usr/include/stb/stb_image_write.h CACHE FILEPATH "stb's image writer header")
+set(REPLAY_DIR ${CMAKE_BINARY_DIR}/replay)
+configure_file(${KESTRA_STB_WRITE_HEADER} ${CMAKE_BINARY_DIR}/stb-only/stb/stb_image_write.h COPYONLY)
+add_executable(engine-replay ${CMAKE_SOURCE_DIR}/tools/web/replay_main.cpp ${CMAKE_SOURCE_DIR}/tools/web/glibc_rand.cpp
+                             ${CMAKE_SOURCE_DIR}/tools/headless/runner.cpp)
+target_include_directories(engine-replay SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/stb-only)
+target_link_libraries(engine-replay PRIVATE enginecore platform)
+get_target_property(engine_link_options engine LINK_OPTIONS)
+get_target_property(engine_link_depends engine LINK_DEPENDS)
+target_link_options(engine-replay PRIVATE ${engine_link_options})
+set_target_properties(engine-replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${REPLAY_DIR}
+                                               LINK_DEPENDS "${engine_link_depends}")
+add_dependencies(engine-replay module_imports)
+set(replay_files ${REPLAY_DIR}/replay.html ${REPLAY_DIR}/prog.wasm ${REPLAY_DIR}/tiles.bmp ${REPLAY_DIR}/sprites.bmp
+                 ${REPLAY_DIR}/text.bmp ${REPLAY_DIR}/song.mid)
+add_custom_command(
+  OUTPUT ${replay_files}
+  COMMAND ${CMAKE_COMMAND} -E copy ${data_sources} $<TARGET_FILE:prog> ${CMAKE_SOURCE_DIR}/tools/web/replay.html
+          ${REPLAY_DIR}
+  DEPENDS ${data_sources} prog ${CMAKE_SOURCE_DIR}/tools/web/replay.html
+  COMMENT "Copying the replay page, the module and the data files into ${REPLAY_DIR}"
+  VERBATIM)
+add_custom_target(web_replay ALL DEPENDS ${replay_files} engine-replay)

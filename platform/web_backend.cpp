@@ -286,6 +286,69 @@ EM_JS(void, WebTuneFree, (int number), {
 
 // clang-format on
 
+// ---- Replay controls (see web_backend.h) ----
+
+// clang-format off
+
+// Gives the page its turn and comes back as soon as it has had it: a message
+// the page posts to itself, which the browser does not hold back as it holds
+// back a chain of zero timeouts (to 4 ms each).
+EM_ASYNC_JS(void, WebYield, (void), {
+    var page = Module.kestraPage;
+    if (!page.yieldPort) {
+        var channel = new MessageChannel();
+        page.yieldWaiters = [];
+        channel.port1.onmessage = function() { page.yieldWaiters.shift()(); };
+        page.yieldPort = channel.port2;
+    }
+    await new Promise(function(resume) {
+        page.yieldWaiters.push(resume);
+        page.yieldPort.postMessage(0);
+    });
+});
+
+// clang-format on
+
+namespace {
+
+struct WebReplay {
+    bool active = false;
+    DWORD clock = 0;
+    WebReplayHooks hooks = {};
+    double presentMs = 0;
+    double yieldMs = 0;
+};
+
+WebReplay replay;
+
+void ReplayYield() {
+    const double start = emscripten_get_now();
+    WebYield();
+    replay.yieldMs += emscripten_get_now() - start;
+}
+
+}  // namespace
+
+void WebReplayStart(const WebReplayHooks* hooks) {
+    replay = WebReplay{};
+    replay.active = true;
+    replay.hooks = *hooks;
+}
+
+void WebReplayAdvance(DWORD ms) { replay.clock += ms; }
+
+void WebReplayPost(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_MOUSEMOVE) {
+        platform.cursor.x = (LONG)(int16_t)(lParam & 0xFFFF);
+        platform.cursor.y = (LONG)(int16_t)((lParam >> 16) & 0xFFFF);
+    }
+    PlatformPost(message, wParam, lParam);
+}
+
+double WebReplayPresentMs(void) { return replay.presentMs; }
+
+double WebReplayYieldMs(void) { return replay.yieldMs; }
+
 // ---- The backend ----
 
 namespace {
@@ -360,6 +423,11 @@ void Translate(const int* input) {
 void Poll() {
     if (!web.ready) return;
     int input[3];
+    if (replay.active) {  // the driver's input alone
+        while (WebNextInput(input)) {
+        }
+        return;
+    }
     while (WebNextInput(input)) Translate(input);
 }
 
@@ -374,6 +442,11 @@ void AwaitDialogs() {
 bool Idle(bool block) {
     if (!web.ready) return false;
     AwaitDialogs();
+    if (replay.active) {
+        if (replay.hooks.idle) replay.hooks.idle(replay.hooks.user);
+        ReplayYield();
+        return true;
+    }
     if (block) emscripten_sleep(kIdleMs);
     return true;
 }
@@ -398,6 +471,7 @@ void PlaceCanvas(int width, int height) {
 // refresh, as a flip waits for vsync on the desktop.
 void Present(const uint16_t* pixels, int width, int height, int pitch) {
     if (!web.ready) return;
+    const double start = emscripten_get_now();
     web.rgba.resize(static_cast<size_t>(width) * height * 4);
     uint8_t* out = web.rgba.data();
     for (int y = 0; y < height; ++y) {
@@ -413,6 +487,13 @@ void Present(const uint16_t* pixels, int width, int height, int pitch) {
     }
     PlaceCanvas(width, height);
     WebPutPicture(web.rgba.data(), width, height);
+    if (replay.active) {
+        replay.presentMs += emscripten_get_now() - start;
+        if (replay.hooks.present) replay.hooks.present(pixels, width, height, pitch, replay.hooks.user);
+        AwaitDialogs();
+        ReplayYield();
+        return;
+    }
     AwaitDialogs();
     const double now = emscripten_get_now();
     if (web.nextFrameMs < now) web.nextFrameMs = now;  // late: no catching up
@@ -421,8 +502,11 @@ void Present(const uint16_t* pixels, int width, int height, int pitch) {
     emscripten_sleep(static_cast<unsigned>(wait));
 }
 
-// A flip still drawing is only injected; the real clock runs on by itself.
-void Stall() {}
+// A flip still drawing is only injected; the real clock runs on by itself,
+// a replay's clock as its driver lets it.
+void Stall() {
+    if (replay.active && replay.hooks.stall) replay.hooks.stall(replay.hooks.user);
+}
 
 // What Windows sends back when the pointer was moved.
 void MovePointer(int x, int y) { PlatformPost(WM_MOUSEMOVE, 0, PointerParam(x, y)); }
@@ -438,7 +522,10 @@ void MessageBox(const char* caption, const char* text) {
 // The page has no desktop to speak of: the picture's size.
 bool DesktopSize(int* width, int* height) { return false; }
 
-DWORD Clock() { return static_cast<DWORD>(static_cast<uint64_t>(emscripten_get_now())); }
+DWORD Clock() {
+    if (replay.active) return replay.clock;
+    return static_cast<DWORD>(static_cast<uint64_t>(emscripten_get_now()));
+}
 
 // The sequencer: mci.cpp has checked the MIDI file's header; the page plays
 // the tune rendered from it when the site was built.

@@ -8,6 +8,7 @@
 #   prog/core < prog/objects < prog/game              the game module
 #   examples/*                                        other game modules
 #   tools/*                                           on top: may include anything
+#   tools/web                                         above tools/headless, whose runner it shares
 # Tests, benchmarks and fuzzers sit above everything and are not checked.
 cd "$(dirname "$0")/.." || exit 2
 
@@ -18,6 +19,7 @@ rank() {
         engine/base | prog/core | examples/*) echo 2 ;;
         engine/graphics | prog/objects) echo 3 ;;
         engine/host | prog/game) echo 4 ;;
+        tools/web) echo 6 ;;
         tools/*) echo 5 ;;
         *) echo unknown ;;
     esac

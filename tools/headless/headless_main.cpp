@@ -3,8 +3,6 @@
 // line describing the run.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,56 +24,15 @@ static void PrintUsage(FILE* to) {
     fputs(FaultHelp().c_str(), to);
 }
 
-// Everything the two hooks share.
-struct RunState {
-    RunnerOptions options;
-    std::vector<ScriptEvent> script;
-    size_t nextEvent;
-    int started;
-    int escapeSent;
-    int closeSent;
-};
+// The run the hooks drive, on the headless backend's clock and queue.
+static const RunnerInputOps kHeadlessInput = {HeadlessAdvance, HeadlessPost};
+static ScriptedRun run;
 
-static RunState run;
-
-// Virtual time after Escape by which the engine must have ended.
-static const DWORD kGraceMs = 60000;
-
-static void PostDueEvents(DWORD now) {
-    while (run.nextEvent < run.script.size() && run.script[run.nextEvent].ms <= now) {
-        const ScriptEvent& event = run.script[run.nextEvent++];
-        HeadlessPost(event.message, event.wParam, event.lParam);
-    }
-}
-
-// Called whenever the engine finds its queue empty. The first time, the
-// lines due at the start are posted (the platform has already made the shown
-// window the active application); if there were none, and on every later
-// call, the clock advances by one step and the lines due by then are posted.
+// The engine found its queue empty: the run goes on (see ScriptedRunIdle).
 static void OnIdle(void*) {
-    size_t before = run.nextEvent;
-    if (!run.started) {
-        run.started = 1;
-        PostDueEvents(timeGetTime());
-    }
-    if (run.nextEvent == before) {
-        HeadlessAdvance(run.options.stepMs);
-        PostDueEvents(timeGetTime());
-    }
-    DWORD now = timeGetTime();
-    if (now >= run.options.runMs && !run.escapeSent) {
-        run.escapeSent = 1;
-        HeadlessPost(WM_KEYDOWN, VK_ESCAPE, 0);
-    }
-    // Escape always ends the loop; these guard against a stuck run.
-    if (run.escapeSent && now - run.options.runMs >= kGraceMs && !run.closeSent) {
-        run.closeSent = 1;
-        HeadlessPost(WM_CLOSE, 0, 0);
-    }
-    if (run.closeSent && now - run.options.runMs >= 2 * kGraceMs) {
-        fprintf(stderr, "engine-headless: the engine did not end after Escape and a close\n");
-        exit(4);
-    }
+    if (ScriptedRunIdle(&run)) return;
+    fprintf(stderr, "engine-headless: the engine did not end after Escape and a close\n");
+    exit(4);
 }
 
 static void PrintResult(int exitCode);
@@ -83,8 +40,7 @@ static void PrintResult(int exitCode);
 // A flip that finds the display still drawing waits a millisecond; when the
 // display never finishes, the run still ends at its time.
 static void OnStall(void*) {
-    HeadlessAdvance(1);
-    if (timeGetTime() < run.options.runMs) return;
+    if (ScriptedRunStall(&run)) return;
     fprintf(stderr, "engine-headless: the display was still drawing at the end of the run\n");
     PrintResult(4);
     exit(4);
@@ -105,27 +61,6 @@ static void OnPresent(const uint16_t* pixels, int width, int height, int pitch, 
 
 static void Reseed() { srand(run.options.seed); }
 
-static int ReadScript(const std::string& path, std::string* text) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        fprintf(stderr, "engine-headless: cannot open script %s\n", path.c_str());
-        return 0;
-    }
-    const std::streamsize limit = 16 << 20;
-    std::vector<char> buffer(static_cast<size_t>(limit) + 1);
-    file.read(buffer.data(), limit + 1);
-    if (file.bad()) {
-        fprintf(stderr, "engine-headless: cannot read script %s\n", path.c_str());
-        return 0;
-    }
-    if (file.gcount() > limit) {
-        fprintf(stderr, "engine-headless: script %s is larger than 16 MiB\n", path.c_str());
-        return 0;
-    }
-    text->assign(buffer.data(), static_cast<size_t>(file.gcount()));
-    return 1;
-}
-
 static void PrintResult(int exitCode) {
     std::string line = "{\"calls\": " + std::to_string(procedureCalls) +
                        ", \"frames\": " + std::to_string(HeadlessFramesPresented()) +
@@ -141,8 +76,7 @@ static void PrintResult(int exitCode) {
 
 int main(int argc, char** argv) {
     std::string error;
-    run.nextEvent = 0;
-    run.started = run.escapeSent = run.closeSent = 0;
+    ScriptedRunConstruct(&run, &kHeadlessInput);
     if (!ParseRunnerOptions(argc, argv, &run.options, &error)) {
         fprintf(stderr, "engine-headless: %s\n", error.c_str());
         PrintUsage(stderr);
@@ -154,7 +88,10 @@ int main(int argc, char** argv) {
     }
     if (!run.options.scriptPath.empty()) {
         std::string text;
-        if (!ReadScript(run.options.scriptPath, &text)) return 2;
+        if (!ReadScriptFile(run.options.scriptPath, &text, &error)) {
+            fprintf(stderr, "engine-headless: %s\n", error.c_str());
+            return 2;
+        }
         if (!ParseScript(text, &run.script, &error)) {
             fprintf(stderr, "engine-headless: %s: %s\n", run.options.scriptPath.c_str(), error.c_str());
             return 2;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -286,6 +287,73 @@ int ParseScript(const std::string& text, std::vector<ScriptEvent>* events, std::
     events->clear();
     for (const TimedEvent& item : parsed) events->push_back(item.event);
     return 1;
+}
+
+int ReadScriptFile(const std::string& path, std::string* text, std::string* error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        *error = "cannot open script " + path;
+        return 0;
+    }
+    const std::streamsize limit = 16 << 20;
+    std::vector<char> buffer(static_cast<size_t>(limit) + 1);
+    file.read(buffer.data(), limit + 1);
+    if (file.bad()) {
+        *error = "cannot read script " + path;
+        return 0;
+    }
+    if (file.gcount() > limit) {
+        *error = "script " + path + " is larger than 16 MiB";
+        return 0;
+    }
+    text->assign(buffer.data(), static_cast<size_t>(file.gcount()));
+    return 1;
+}
+
+void ScriptedRunConstruct(ScriptedRun* run, const RunnerInputOps* ops) {
+    RunnerOptionsConstruct(&run->options);
+    run->script.clear();
+    run->ops = ops;
+    run->nextEvent = 0;
+    run->started = run->escapeSent = run->closeSent = 0;
+}
+
+// Virtual time after Escape by which the engine must have ended.
+static const DWORD kGraceMs = 60000;
+
+static void PostDueEvents(ScriptedRun* run, DWORD now) {
+    while (run->nextEvent < run->script.size() && run->script[run->nextEvent].ms <= now) {
+        const ScriptEvent& event = run->script[run->nextEvent++];
+        run->ops->post(event.message, event.wParam, event.lParam);
+    }
+}
+
+int ScriptedRunIdle(ScriptedRun* run) {
+    size_t before = run->nextEvent;
+    if (!run->started) {
+        run->started = 1;
+        PostDueEvents(run, timeGetTime());
+    }
+    if (run->nextEvent == before) {
+        run->ops->advance(run->options.stepMs);
+        PostDueEvents(run, timeGetTime());
+    }
+    DWORD now = timeGetTime();
+    if (now >= run->options.runMs && !run->escapeSent) {
+        run->escapeSent = 1;
+        run->ops->post(WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    // Escape always ends the loop; these guard against a stuck run.
+    if (run->escapeSent && now - run->options.runMs >= kGraceMs && !run->closeSent) {
+        run->closeSent = 1;
+        run->ops->post(WM_CLOSE, 0, 0);
+    }
+    return !(run->closeSent && now - run->options.runMs >= 2 * kGraceMs);
+}
+
+int ScriptedRunStall(ScriptedRun* run) {
+    run->ops->advance(1);
+    return timeGetTime() < run->options.runMs;
 }
 
 std::string JsonString(const char* text) {

@@ -1,5 +1,6 @@
-// Pieces of the headless runner (engine-headless): its options, the input
-// script, fault names, the JSON line and screenshots.
+// Pieces of the headless runner (engine-headless), which the browser's replay
+// engine (tools/web) shares: its options, the input script and how a run
+// feeds it to the engine, fault names, the JSON line and screenshots.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -50,6 +51,44 @@ int ParseRunnerOptions(int argc, const char* const* argv, RunnerOptions* options
 // keep their order; "key" gives a key-down and a key-up). 1 on success; 0
 // with "line N: ..." in *error.
 int ParseScript(const std::string& text, std::vector<ScriptEvent>* events, std::string* error);
+
+// Reads a script file (at most 16 MiB) into *text. 1 on success; 0 with
+// "cannot open script PATH" or the like in *error.
+int ReadScriptFile(const std::string& path, std::string* text, std::string* error);
+
+// The clock and the queue that a scripted run drives: the headless backend's
+// (HeadlessAdvance, HeadlessPost) or the browser backend's replay controls.
+struct RunnerInputOps {
+    void (*advance)(DWORD ms);
+    void (*post)(UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// A scripted run in progress: its options, its script and how far it got.
+struct ScriptedRun {
+    RunnerOptions options;
+    std::vector<ScriptEvent> script;
+    const RunnerInputOps* ops;
+    size_t nextEvent;
+    int started;
+    int escapeSent;
+    int closeSent;
+};
+
+// Default options, no script, nothing posted yet.
+void ScriptedRunConstruct(ScriptedRun* run, const RunnerInputOps* ops);
+
+// The engine found its queue empty. The first time, the lines due at the
+// start are posted (the platform has already made the shown window the
+// active application); if there were none, and on every later call, the
+// clock advances by one step and the lines due by then are posted. At the
+// end of the run Escape is posted, a close a grace period later. 0 when even
+// the close has not ended the engine after a second grace period: the caller
+// gives up; 1 otherwise.
+int ScriptedRunIdle(ScriptedRun* run);
+
+// A flip found the display still drawing: it waits a millisecond. 0 when the
+// run's time is over (the display never finishes); 1 otherwise.
+int ScriptedRunStall(ScriptedRun* run);
 
 // One line per fault name with what it makes fail, for the usage text.
 std::string FaultHelp();
