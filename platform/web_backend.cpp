@@ -360,8 +360,8 @@ constexpr int kLongestCanvasSide = 16384;  // what browsers draw at least
 
 struct WebState {
     bool ready = false;
-    double nextFrameMs = 0;  // when the next present may show
-    std::vector<uint8_t> rgba;
+    double nextFrameMs = 0;        // when the next present may show
+    std::vector<uint32_t> rgba;    // the picture as RGBA bytes
     int placed[4] = {0, 0, 0, 0};  // the page size and picture size the canvas is placed for
 };
 
@@ -472,21 +472,19 @@ void PlaceCanvas(int width, int height) {
 void Present(const uint16_t* pixels, int width, int height, int pitch) {
     if (!web.ready) return;
     const double start = emscripten_get_now();
-    web.rgba.resize(static_cast<size_t>(width) * height * 4);
-    uint8_t* out = web.rgba.data();
+    web.rgba.resize(static_cast<size_t>(width) * height);
+    uint32_t* out = web.rgba.data();
     for (int y = 0; y < height; ++y) {
         const uint16_t* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const char*>(pixels) + y * pitch);
-        for (int x = 0; x < width; ++x, out += 4) {
-            const uint16_t p = row[x];
-            const uint8_t r = p >> 11, g = (p >> 5) & 0x3F, b = p & 0x1F;
-            out[0] = static_cast<uint8_t>(r << 3 | r >> 2);
-            out[1] = static_cast<uint8_t>(g << 2 | g >> 4);
-            out[2] = static_cast<uint8_t>(b << 3 | b >> 2);
-            out[3] = 255;
+        for (int x = 0; x < width; ++x) {
+            // Each channel widened by repeating its top bits; the bytes R, G,
+            // B, A in memory (wasm is little-endian).
+            const uint32_t p = row[x], r = p >> 11, g = (p >> 5) & 0x3F, b = p & 0x1F;
+            *out++ = 0xFF000000u | (b << 3 | b >> 2) << 16 | (g << 2 | g >> 4) << 8 | (r << 3 | r >> 2);
         }
     }
     PlaceCanvas(width, height);
-    WebPutPicture(web.rgba.data(), width, height);
+    WebPutPicture(reinterpret_cast<const uint8_t*>(web.rgba.data()), width, height);
     if (replay.active) {
         replay.presentMs += emscripten_get_now() - start;
         if (replay.hooks.present) replay.hooks.present(pixels, width, height, pitch, replay.hooks.user);
