@@ -39,11 +39,29 @@ add_custom_command(
   DEPENDS ${data_sources} ${CMAKE_SOURCE_DIR}/web/index.html
   COMMENT "Copying the page and the data files into ${GAME_DIR}"
   VERBATIM)
-add_custom_target(web_site ALL DEPENDS ${site_files})
+
+# The tune as the browser plays it: song.mid rendered once, with the General
+# MIDI soundfont the desktop plays it with, at the desktop's loudness (synth
+# gain 0.5: RMS about -21.5 dB over the first 20 s, as SDL2_mixer's), into
+# song.ogg beside it, which the page streams (web_backend.cpp).
+set(KESTRA_SOUNDFONT /usr/share/sounds/sf2/TimGM6mb.sf2 CACHE FILEPATH "The General MIDI soundfont of the tune")
+find_program(KESTRA_FLUIDSYNTH fluidsynth REQUIRED)
+find_program(KESTRA_SOX sox REQUIRED)
+set(tune_wav ${CMAKE_BINARY_DIR}/song.wav)
+add_custom_command(
+  OUTPUT ${GAME_DIR}/song.ogg
+  COMMAND ${KESTRA_FLUIDSYNTH} -ni -q -g 0.5 -r 44100 -F ${tune_wav} ${KESTRA_SOUNDFONT}
+          ${KESTRA_NATIVE_BUILD}/game/song.mid
+  COMMAND ${KESTRA_SOX} ${tune_wav} ${GAME_DIR}/song.ogg
+  COMMAND ${CMAKE_COMMAND} -E remove ${tune_wav}
+  DEPENDS ${KESTRA_NATIVE_BUILD}/game/song.mid
+  COMMENT "Rendering song.mid for the browser"
+  VERBATIM)
+add_custom_target(web_site ALL DEPENDS ${site_files} ${GAME_DIR}/song.ogg)
 
 # The starfield example as the browser's module too: built like prog.wasm into
-# a site of its own (build-web/starfield) with the same page and engine, which
-# therefore also exports what starfield imports. Then the page's tests
+# a site of its own (build-web/starfield) with the same page, engine and tune,
+# the engine therefore also exporting what starfield imports. Then the page's tests
 # (tests/web), run with `ctest --test-dir build-web`.
 set(starfield_site ${CMAKE_BINARY_DIR}/starfield)
 add_executable(starfield ${CMAKE_SOURCE_DIR}/examples/starfield/starfield.cpp)
@@ -57,7 +75,7 @@ add_custom_command(OUTPUT ${module_imports} APPEND
 add_custom_target(starfield_site ALL
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:engine> ${GAME_DIR}/engine.wasm
           ${GAME_DIR}/index.html ${KESTRA_NATIVE_BUILD}/game/sprites.bmp ${KESTRA_NATIVE_BUILD}/game/song.mid
-          ${starfield_site}
+          ${GAME_DIR}/song.ogg ${starfield_site}
   COMMENT "Copying the page, the engine and starfield's data files into ${starfield_site}"
   VERBATIM)
 add_dependencies(starfield_site engine starfield web_site)

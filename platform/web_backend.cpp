@@ -1,6 +1,7 @@
 // The browser backend (the emscripten build): the picture drawn into the
 // page's canvas, input from the page's DOM events, message boxes as dialogs in
-// the page, the clock of the page. The engine's loop stays a loop: built with
+// the page, the clock of the page, the tune rendered for the page at build
+// time played by an audio element. The engine's loop stays a loop: built with
 // ASYNCIFY, the backend gives the browser its turn with emscripten_sleep where
 // a desktop waits for the display (present) or for input (idle).
 //
@@ -21,10 +22,13 @@
 #include "platform/web_backend.h"
 
 #include <emscripten.h>
+#include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "platform/picture_fit.h"
 #include "platform/platform_state.h"
 
 // ---- The page's side ----
@@ -38,7 +42,7 @@
 EM_JS(int, WebPageStart, (void), {
     if (typeof document == 'undefined') return 0;
     if (Module.kestraPage) return 1;
-    var page = Module.kestraPage = {input: [], locked: false, dialogs: [], dialogWaiters: []};
+    var page = Module.kestraPage = {input: [], locked: false, dialogs: [], dialogWaiters: [], tunes: []};
     var canvas = document.getElementById('screen');
     if (!canvas) {
         canvas = document.createElement('canvas');
@@ -50,6 +54,18 @@ EM_JS(int, WebPageStart, (void), {
     page.canvas = canvas;
     page.context = canvas.getContext('2d');
     function post(kind, a, b) { page.input.push(kind, a, b); }
+    // Starts every tune asked to play that is not playing yet. A browser
+    // plays sound only after a gesture: until the first click the tunes wait.
+    page.startTunes = function() {
+        page.tunes.forEach(function(tune) {
+            if (!tune || !tune.wanted || tune.started) return;
+            tune.started = true;
+            tune.audio.play().catch(function(error) {
+                tune.started = false;
+                if (error.name != 'NotAllowedError') console.warn('music: ' + tune.audio.src + ': ' + error.message);
+            });
+        });
+    };
     // The virtual-key codes the engine knows; KeyboardEvent.keyCode gives
     // Windows' own numbers for them.
     function virtualKey(code) {
@@ -61,6 +77,7 @@ EM_JS(int, WebPageStart, (void), {
     }
     canvas.addEventListener('mousedown', function(e) {
         if (!page.locked && page.dialogs.length == 0 && canvas.requestPointerLock) canvas.requestPointerLock();
+        page.startTunes();
         if (e.button == 0 || e.button == 2) post(2, e.button, 1);
         e.preventDefault();
     });
@@ -111,15 +128,48 @@ EM_JS(void, WebShowCanvas, (int shown), { Module.kestraPage.canvas.style.visibil
 
 EM_JS(void, WebShowCursor, (int visible), { Module.kestraPage.canvas.style.cursor = visible ? 'default' : 'none'; });
 
-// Draws width x height RGBA pixels into the canvas, resized to the picture.
+// The page's size in device pixels, into size[0..1].
+EM_JS(void, WebViewSize, (int* size), {
+    var ratio = window.devicePixelRatio || 1;
+    HEAP32[size >> 2] = Math.round(window.innerWidth * ratio);
+    HEAP32[(size >> 2) + 1] = Math.round(window.innerHeight * ratio);
+});
+
+// Places the canvas on the rectangle (x, y, width, height) of the page, in
+// device pixels, holding the picture enlarged by the whole multiple prescale
+// (nearest-neighbour); the browser then scales it to the rectangle, smoothly
+// when smooth is set, else crisp.
+EM_JS(void, WebPlaceCanvas, (int x, int y, int width, int height, int prescale, int smooth), {
+    var page = Module.kestraPage, style = page.canvas.style, ratio = window.devicePixelRatio || 1;
+    style.left = x / ratio + 'px';
+    style.top = y / ratio + 'px';
+    style.width = width / ratio + 'px';
+    style.height = height / ratio + 'px';
+    page.canvas.classList.toggle('crisp', !smooth);
+    page.prescale = prescale;
+});
+
+// Draws width x height RGBA pixels into the canvas, whose pixels are the
+// picture's enlarged by the prescale.
 EM_JS(void, WebPutPicture, (const uint8_t* rgba, int width, int height), {
-    var page = Module.kestraPage;
-    if (page.canvas.width != width || page.canvas.height != height) {
-        page.canvas.width = width;
-        page.canvas.height = height;
+    var page = Module.kestraPage, prescale = page.prescale || 1;
+    if (page.canvas.width != width * prescale || page.canvas.height != height * prescale) {
+        page.canvas.width = width * prescale;
+        page.canvas.height = height * prescale;
     }
-    var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-    page.context.putImageData(new ImageData(pixels, width, height), 0, 0);
+    var pixels = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
+    if (prescale == 1) {
+        page.context.putImageData(pixels, 0, 0);
+        return;
+    }
+    if (!page.picture || page.picture.width != width || page.picture.height != height) {
+        page.picture = document.createElement('canvas');
+        page.picture.width = width;
+        page.picture.height = height;
+    }
+    page.picture.getContext('2d').putImageData(pixels, 0, 0);
+    page.context.imageSmoothingEnabled = false;
+    page.context.drawImage(page.picture, 0, 0, width * prescale, height * prescale);
 });
 
 // Queues a modal dialog with the caption, the text and one OK button; the
@@ -198,6 +248,42 @@ EM_JS(void, WebCopyBitmap, (uint32_t * out), {
     Module.kestraFoundBitmap = null;
 });
 
+// The tune rendered for the page from the MIDI file at path: the file of the
+// same name ending in ".ogg" beside the page, streamed by an audio element.
+// Returns its number, from 1.
+EM_JS(int, WebTuneOpen, (const char* path), {
+    var page = Module.kestraPage;
+    var name = UTF8ToString(path);
+    name = name.substring(name.lastIndexOf('/') + 1);
+    if (name.lastIndexOf('.') > 0) name = name.substring(0, name.lastIndexOf('.'));
+    var audio = new Audio(name + '.ogg');
+    audio.preload = 'auto';
+    page.tunes.push({audio: audio, wanted: false, started: false});
+    return page.tunes.length;
+});
+
+// Plays the tune once from the start, now or at the first click.
+EM_JS(void, WebTunePlay, (int number), {
+    var page = Module.kestraPage;
+    var tune = page.tunes[number - 1];
+    if (!tune) return;
+    tune.audio.pause();
+    tune.audio.currentTime = 0;
+    tune.wanted = true;
+    tune.started = false;
+    page.startTunes();
+});
+
+EM_JS(void, WebTuneFree, (int number), {
+    var page = Module.kestraPage;
+    var tune = page.tunes[number - 1];
+    if (!tune) return;
+    tune.audio.pause();
+    tune.audio.removeAttribute('src');
+    tune.audio.load();
+    page.tunes[number - 1] = null;
+});
+
 // clang-format on
 
 // ---- The backend ----
@@ -207,15 +293,23 @@ namespace {
 constexpr double kFrameMs = 1000.0 / 60.0;  // the display's refresh
 constexpr unsigned kIdleMs = 10;            // how long an idle wait gives the page
 
+constexpr int kLongestCanvasSide = 16384;  // what browsers draw at least
+
 struct WebState {
     bool ready = false;
     double nextFrameMs = 0;  // when the next present may show
     std::vector<uint8_t> rgba;
+    int placed[4] = {0, 0, 0, 0};  // the page size and picture size the canvas is placed for
 };
 
 WebState web;
 
 bool Start() {
+    // emscripten's C library starts with a mask that takes away every
+    // permission, so a program that gives a new file "what fopen would" (the
+    // game's high-score file) made it unreadable and unwritable; a desktop
+    // session's mask is 022.
+    umask(022);
     web.ready = WebPageStart() != 0;
     return web.ready;
 }
@@ -284,6 +378,22 @@ bool Idle(bool block) {
     return true;
 }
 
+// The picture fills the page as it fills a desktop window: the largest
+// rectangle of its shape, centred, enlarged crisp by the smallest whole
+// multiple that reaches it and smoothed only for the last fraction
+// (picture_fit.h).
+void PlaceCanvas(int width, int height) {
+    int view[2] = {0, 0};
+    WebViewSize(view);
+    if (view[0] == web.placed[0] && view[1] == web.placed[1] && width == web.placed[2] && height == web.placed[3])
+        return;
+    const PictureFit fit = PictureFitMake(view[0], view[1], width, height, kLongestCanvasSide);
+    // A whole multiple needs no enlarged copy: the browser's crisp scaling
+    // gives the same pixels.
+    WebPlaceCanvas(fit.x, fit.y, fit.w, fit.h, fit.smooth ? fit.prescale : 1, fit.smooth ? 1 : 0);
+    web.placed[0] = view[0], web.placed[1] = view[1], web.placed[2] = width, web.placed[3] = height;
+}
+
 // RGB565 to RGBA, then the page gets its turn until the display's next
 // refresh, as a flip waits for vsync on the desktop.
 void Present(const uint16_t* pixels, int width, int height, int pitch) {
@@ -301,6 +411,7 @@ void Present(const uint16_t* pixels, int width, int height, int pitch) {
             out[3] = 255;
         }
     }
+    PlaceCanvas(width, height);
     WebPutPicture(web.rgba.data(), width, height);
     AwaitDialogs();
     const double now = emscripten_get_now();
@@ -329,18 +440,28 @@ bool DesktopSize(int* width, int* height) { return false; }
 
 DWORD Clock() { return static_cast<DWORD>(static_cast<uint64_t>(emscripten_get_now())); }
 
-// Music comes later: the sequencer answers (mci.cpp has checked the file's
-// header) and plays nothing.
+// The sequencer: mci.cpp has checked the MIDI file's header; the page plays
+// the tune rendered from it when the site was built.
 void MusicAsked(const char* element) {}
+
+int TuneNumber(void* music) { return static_cast<int>(reinterpret_cast<intptr_t>(music)); }
 
 MCIERROR MusicOpen(const char* path, void** music) {
     *music = nullptr;
+    if (!web.ready) return MCIERR_HARDWARE;
+    *music = reinterpret_cast<void*>(static_cast<intptr_t>(WebTuneOpen(path)));
     return 0;
 }
 
-bool MusicPlay(void* music) { return true; }
+bool MusicPlay(void* music) {
+    if (!web.ready || !music) return false;
+    WebTunePlay(TuneNumber(music));
+    return true;
+}
 
-void MusicFree(void* music) {}
+void MusicFree(void* music) {
+    if (web.ready && music) WebTuneFree(TuneNumber(music));
+}
 
 }  // namespace
 

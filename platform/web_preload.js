@@ -10,6 +10,8 @@
 // them from inside the module's calls, where it cannot wait for the browser,
 // so decodeBitmap (web_backend.cpp) hands out the pixels decoded here from
 // exactly the same bytes.
+//
+// The game's stored file is kept across visits (see keepWhatTheGameWrites).
 (function() {
   var folder = '/kestra';
 
@@ -45,6 +47,48 @@
         .finally(function() { removeRunDependency(dependency); });
   }
 
+  // kestra.cfg, the one file the game writes, lives in the page's local
+  // storage (one entry per site folder): restored into the game's folder
+  // before the engine starts, and stored again each time the game renames a
+  // finished new copy over it. The game never writes it in place, so the
+  // store always holds a whole file, the old one or the new one.
+  var kept = ['kestra.cfg'];
+  function storageKey(name) { return 'kestra:' + location.pathname.replace(/[^\/]*$/, '') + name; }
+
+  function restore(name) {
+    var text = null;
+    try {
+      text = localStorage.getItem(storageKey(name));
+    } catch (error) {  // no storage (a sandboxed page): the file lasts as long as the page
+      return;
+    }
+    if (text == null) return;
+    var bytes = new Uint8Array(text.length);
+    for (var i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+    FS.writeFile(folder + '/' + name, bytes);
+  }
+
+  function store(name) {
+    try {
+      var bytes = FS.readFile(folder + '/' + name);
+      var text = '';
+      for (var i = 0; i < bytes.length; i++) text += String.fromCharCode(bytes[i]);
+      localStorage.setItem(storageKey(name), text);
+    } catch (error) {
+      err('cannot keep ' + name + ': ' + error);
+    }
+  }
+
+  function keepWhatTheGameWrites() {
+    var rename = FS.rename;
+    FS.rename = function(from, to) {
+      rename(from, to);
+      kept.forEach(function(name) {
+        if (PATH_FS.resolve(to) == folder + '/' + name) store(name);
+      });
+    };
+  }
+
   if (!Module['preRun']) Module['preRun'] = [];
   if (typeof Module['preRun'] == 'function') Module['preRun'] = [Module['preRun']];
   Module['preRun'].push(function() {
@@ -52,6 +96,10 @@
     FS.mkdir(folder);
     FS.chdir(folder);
     FS.symlink(folder + '/engine', '/proc/self/exe');
+    if (typeof location != 'undefined') {
+      kept.forEach(restore);
+      keepWhatTheGameWrites();
+    }
     (Module.kestraFiles || []).forEach(load);
   });
 })();
