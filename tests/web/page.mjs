@@ -78,7 +78,8 @@ export function nativeTools(nativeBuild) {
       const png = await page.evaluate(() => document.getElementById('screen').toDataURL('image/png'));
       const shot = path.join(work, 'shot.png');
       fs.writeFileSync(shot, Buffer.from(png.split(',')[1], 'base64'));
-      const check = spawnSync(`${nativeBuild}/tests/windows/screen_check`, [shot, gameDir, ...what], {encoding: 'utf8'});
+      const check = spawnSync(`${nativeBuild}/tests/windows/screen_check`, [shot, gameDir, ...what],
+                              {encoding: 'utf8'});
       seen.last = check.stdout + check.stderr;
       return check.status === 0;
     },

@@ -40,6 +40,36 @@ const cases = {
     await waitFor('the fly-in ends', () => native.shows(page, site, 'ready'));
   },
 
+  // A played session (autopilot, fire held, clicks to restart) stores a high score that the HUD shows;
+  // after a reload the stored file holds that score or more, and the HUD shows it with the score 0.
+  async high_score() {
+    const page = await open(site);
+    const stored = () => page.evaluate(
+        () => FS.analyzePath('kestra.cfg').exists ? FS.readFile('kestra.cfg', {encoding: 'utf8'}) : '');
+    await showsWaiting(page);
+    await clickToLock(page, 512, 600);
+    await waitFor('the fly-in ends', () => native.shows(page, site, 'ready'));
+    await page.keyboard.press('a');
+    await page.mouse.down();
+    let clicked = Date.now();
+    const best = await waitFor('a high score stored in kestra.cfg', async () => {
+      seen.last = await stored();
+      if (/^[1-9][0-9]*$/.test(seen.last)) return Number(seen.last);
+      if (Date.now() - clicked > 3000) {  // the ship may be down
+        await page.mouse.up();
+        await page.mouse.down();
+        clicked = Date.now();
+      }
+    }, 120);
+    await page.mouse.up();
+    await waitFor('the HUD showing the stored score', async () => native.shows(page, site, 'high', await stored()));
+    await page.reload();
+    await waitFor(`the HUD showing the stored high score (at least ${best}) after a reload`, async () => {
+      const again = await stored();
+      return Number(again) >= best && native.shows(page, site, 'again', again);
+    });
+  },
+
   // A site without the data file FILE shows the boxes the desktop shows without it, in order; without a
   // bitmap nothing is ever drawn, without the song the game plays on.
   async missing_data(file) {
