@@ -89,3 +89,26 @@ add_custom_command(
   COMMENT "Copying the replay page, the module and the data files into ${REPLAY_DIR}"
   VERBATIM)
 add_custom_target(web_replay ALL DEPENDS ${replay_files} engine-replay)
+
+# The starfield example as the browser's module too: built like prog.wasm into
+# a site of its own (build-web/starfield) with the same page, engine and tune,
+# the engine therefore also exporting what starfield imports. Then the page's tests
+# (tests/web), run with `ctest --test-dir build-web`.
+set(starfield_site ${CMAKE_BINARY_DIR}/starfield)
+add_executable(starfield ${CMAKE_SOURCE_DIR}/examples/starfield/starfield.cpp)
+target_link_options(starfield PRIVATE -sSIDE_MODULE=1)
+set_target_properties(starfield PROPERTIES OUTPUT_NAME prog SUFFIX ".wasm" RUNTIME_OUTPUT_DIRECTORY ${starfield_site}
+                                           CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+add_custom_command(OUTPUT ${module_imports} APPEND
+  COMMAND ${KESTRA_NODE} ${CMAKE_SOURCE_DIR}/web/module_imports.js $<TARGET_FILE:prog> ${module_imports}
+          ${module_library} $<TARGET_FILE:starfield>
+  DEPENDS starfield)
+add_custom_target(starfield_site ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:engine> ${GAME_DIR}/engine.wasm
+          ${GAME_DIR}/index.html ${KESTRA_NATIVE_BUILD}/game/sprites.bmp ${KESTRA_NATIVE_BUILD}/game/song.mid
+          ${GAME_DIR}/song.ogg ${starfield_site}
+  COMMENT "Copying the page, the engine and starfield's data files into ${starfield_site}"
+  VERBATIM)
+add_dependencies(starfield_site engine starfield web_site)
+enable_testing()
+add_subdirectory(${CMAKE_SOURCE_DIR}/tests/web ${CMAKE_BINARY_DIR}/tests/web)

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the browser site build-web/site/ (index.html, engine.js, engine.wasm,
-# prog.wasm and the four data files), which any static web server can serve.
-# Installs emscripten (scripts/setup.sh web) when it is missing. The data files
-# are written by the asset maker of the native build, built first. Extra
-# arguments go to CMake.
+# prog.wasm and the four data files), which any static web server can serve,
+# the starfield example's site build-web/starfield/, and the page's tests
+# (`ctest --test-dir build-web`). Installs emscripten (scripts/setup.sh web)
+# when it is missing. The data files are written by the asset maker of the
+# native build, built first, with what the tests take from it (screen_check,
+# engine-headless, prog.so, the native starfield). Extra arguments go to CMake.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v emcc >/dev/null || scripts/setup.sh web
@@ -14,7 +16,7 @@ NATIVE=${NATIVE_BUILD_DIR:-build}
 if [ ! -f "$NATIVE/CMakeCache.txt" ]; then
   cmake -S . -B "$NATIVE" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
-cmake --build "$NATIVE" --target assets -j "${JOBS:-2}"
+cmake --build "$NATIVE" --target assets screen_check engine-headless prog starfield -j "${JOBS:-2}"
 OUT=${WEB_BUILD_DIR:-build-web}
 emcmake cmake -S . -B "$OUT" -G Ninja -DCMAKE_BUILD_TYPE=${WEB_BUILD_TYPE:-Release} \
     -DKESTRA_NATIVE_BUILD="$PWD/$NATIVE" "$@" >/dev/null

@@ -6,7 +6,10 @@
 #   2. the whole suite again in an AddressSanitizer + UBSan build in
 #      build-asan/ (LeakSanitizer on), where any report fails its test;
 #   3. the Windows build in build-windows/ and its tests under Wine;
-#   4. each libFuzzer target for FUZZ_SECONDS (30 by default), in build-fuzz/.
+#   4. each libFuzzer target for FUZZ_SECONDS (30 by default), in build-fuzz/;
+#   5. the browser site in build-web/ (emscripten, chromium, fluidsynth and
+#      the page tests' npm packages installed by `setup.sh web`) and its tests
+#      in headless Chromium.
 # QUICK=1 stops after the first step (for developers; CI runs everything).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,5 +42,10 @@ scripts/test-windows.sh | tee "$LOGS/3.log"
 
 step "fuzzing"
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+
+step "browser build and tests"
+scripts/setup.sh web
+scripts/build-web.sh
+ctest --test-dir build-web --output-on-failure -j "${JOBS:-2}" --timeout 300 | tee "$LOGS/5.log"
 step "done"
 summary

@@ -58,6 +58,12 @@ class Screen {
         return FirstHud() + Need("click panel", click, 0.8) +
                Need("ready panel", Match(sprites, BANNER_READY, 442, 323), -1, click - 0.15);
     }
+    // The panel the fly-in ends with (also shown as the ship is lost) where the waiting panel was.
+    std::string Ready() const {
+        const double ready = Match(sprites, BANNER_READY, 442, 323);
+        return Need("ready panel", ready, 0.8) +
+               Need("click panel", Match(sprites, BANNER_CLICK, 442, 323), -1, ready - 0.15);
+    }
     // The HUD's high score shows `digits` (`again`: and the player's score 0).
     std::string High(const std::string& digits, bool again = false) const {
         return Hud("High Score: ", digits, 8) + (again ? Hud("Your Score: ", "0", 16) : "");
