@@ -361,6 +361,7 @@ constexpr int kLongestCanvasSide = 16384;  // what browsers draw at least
 struct WebState {
     bool ready = false;
     double nextFrameMs = 0;        // when the next present may show
+    double lastTurnMs = 0;         // when the page last had its turn
     std::vector<uint32_t> rgba;    // the picture as RGBA bytes
     int placed[4] = {0, 0, 0, 0};  // the page size and picture size the canvas is placed for
 };
@@ -437,8 +438,10 @@ void AwaitDialogs() {
     if (web.ready && WebDialogsOpen()) WebAwaitDialogs();
 }
 
-// Not waiting: Poll has already taken what there was. Waiting: the page gets
-// its turn, and input may have come.
+// Waiting: the page gets its turn, and input may have come. Not waiting:
+// Poll has already taken what there was; but a loop that only ever looks at
+// an empty queue (a game whose start failed presents nothing) must still let
+// the page run, or the page freezes, so it gets a turn once a frame.
 bool Idle(bool block) {
     if (!web.ready) return false;
     AwaitDialogs();
@@ -447,7 +450,13 @@ bool Idle(bool block) {
         ReplayYield();
         return true;
     }
-    if (block) emscripten_sleep(kIdleMs);
+    if (block) {
+        emscripten_sleep(kIdleMs);
+        web.lastTurnMs = emscripten_get_now();
+    } else if (emscripten_get_now() - web.lastTurnMs >= kFrameMs) {
+        WebYield();
+        web.lastTurnMs = emscripten_get_now();
+    }
     return true;
 }
 
@@ -498,6 +507,7 @@ void Present(const uint16_t* pixels, int width, int height, int pitch) {
     const double wait = web.nextFrameMs - now;
     web.nextFrameMs += kFrameMs;
     emscripten_sleep(static_cast<unsigned>(wait));
+    web.lastTurnMs = emscripten_get_now();
 }
 
 // A flip still drawing is only injected; the real clock runs on by itself,

@@ -20,7 +20,7 @@ RUNS=${RUNS:-3}
 LOADS=${LOADS:-5}
 VIRTUAL_MS=${VIRTUAL_MS:-30000}
 if [ ! -d tests/web/node_modules/puppeteer-core ]; then
-  echo "bench-web: puppeteer-core is missing: (cd tests/web && npm install --no-save puppeteer-core@25.19.0)" >&2
+  echo "bench-web: puppeteer-core is missing: run scripts/setup.sh web" >&2
   exit 2
 fi
 
