@@ -438,7 +438,7 @@ void AwaitDialogs() {
     if (web.ready && WebDialogsOpen()) WebAwaitDialogs();
 }
 
-// Waiting: the page gets its turn, and input may have come. Not waiting:
+// Waiting: the page gets its turn, and the input it brought is taken. Not waiting:
 // Poll has already taken what there was; but a loop that only ever looks at
 // an empty queue (a game whose start failed presents nothing) must still let
 // the page run, or the page freezes, so it gets a turn once a frame.
@@ -452,11 +452,13 @@ bool Idle(bool block) {
     }
     if (block) {
         emscripten_sleep(kIdleMs);
-        web.lastTurnMs = emscripten_get_now();
     } else if (emscripten_get_now() - web.lastTurnMs >= kFrameMs) {
         WebYield();
-        web.lastTurnMs = emscripten_get_now();
+    } else {
+        return true;
     }
+    web.lastTurnMs = emscripten_get_now();
+    Poll();  // what the page's turn brought
     return true;
 }
 

@@ -40,6 +40,28 @@ const cases = {
     await waitFor('the fly-in ends', () => native.shows(page, site, 'ready'));
   },
 
+  // The first click starts the tune; leaving Pointer Lock makes the game inactive, as losing focus does on
+  // the desktop (the picture holds still), and a click resumes it.
+  async pause() {
+    const page = await open(site);
+    await showsWaiting(page);
+    await clickToLock(page, 512, 600);
+    await waitFor('the tune playing', () => page.evaluate(
+        () => Module.kestraPage.tunes.some((tune) => tune && !tune.audio.paused && tune.audio.currentTime > 0)));
+    let last = '';
+    const still = async () => {
+      const now = await page.evaluate(() => document.getElementById('screen').toDataURL());
+      const same = now === last;
+      last = now;
+      return same;
+    };
+    await waitFor('the picture moving', async () => !(await still()));
+    await page.evaluate(() => document.exitPointerLock());
+    await waitFor('the picture holding still', still);
+    await clickToLock(page, 512, 600);
+    await waitFor('the picture moving again', async () => !(await still()));
+  },
+
   // A played session (autopilot, fire held, clicks to restart) stores a high score that the HUD shows;
   // after a reload the stored file holds that score or more, and the HUD shows it with the score 0.
   async high_score() {
