@@ -20,11 +20,13 @@ add_custom_target(module_imports DEPENDS ${module_imports} ${module_library})
 add_dependencies(engine module_imports)
 
 # ASYNCIFY lets the engine's loop stay a loop: the backend yields to the
-# browser where a desktop waits (see platform/web_backend.cpp).
+# browser where a desktop waits (see platform/web_backend.cpp). EXIT_RUNTIME:
+# when main returns, exit handlers run as on the desktop (the page then says
+# that the game has ended).
 set(preload ${CMAKE_SOURCE_DIR}/platform/web_preload.js)
 target_link_libraries(engine PRIVATE platform)
 target_link_options(engine PRIVATE
-  -sMAIN_MODULE=2 -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH=1
+  -sMAIN_MODULE=2 -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1
   -sEXPORTED_FUNCTIONS=@${module_imports} -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${module_library}
   --pre-js ${preload})
 set_target_properties(engine PROPERTIES LINK_DEPENDS "${module_imports};${module_library};${preload}")

@@ -126,6 +126,19 @@ EM_JS(void, WebSetTitle, (const char* title), { document.title = UTF8ToString(ti
 
 EM_JS(void, WebShowCanvas, (int shown), { Module.kestraPage.canvas.style.visibility = shown ? 'visible' : 'hidden'; });
 
+// The program has ended (Escape, or a start that failed): a page cannot close
+// itself as a desktop program's window goes, so it says so in place of the
+// picture, and a reload starts the game again.
+EM_JS(void, WebShowEnded, (void), {
+    var page = Module.kestraPage;
+    if (document.exitPointerLock) document.exitPointerLock();
+    page.canvas.style.visibility = 'hidden';
+    var notice = document.createElement('p');
+    notice.className = 'ended';
+    notice.textContent = 'The game has ended. Reload the page to play again.';
+    document.body.appendChild(notice);
+});
+
 EM_JS(void, WebShowCursor, (int visible), { Module.kestraPage.canvas.style.cursor = visible ? 'default' : 'none'; });
 
 // The page's size in device pixels, into size[0..1].
@@ -368,13 +381,19 @@ struct WebState {
 
 WebState web;
 
+void PageEnded() {
+    if (web.ready) WebShowEnded();
+}
+
 bool Start() {
     // emscripten's C library starts with a mask that takes away every
     // permission, so a program that gives a new file "what fopen would" (the
     // game's high-score file) made it unreadable and unwritable; a desktop
     // session's mask is 022.
     umask(022);
+    if (web.ready) return true;
     web.ready = WebPageStart() != 0;
+    if (web.ready) std::atexit(PageEnded);
     return web.ready;
 }
 

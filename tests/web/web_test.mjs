@@ -22,14 +22,20 @@ async function open(folder, without = []) {
   return session.page;
 }
 
+// What the page shows once the program has ended: it cannot close itself as a desktop window does.
+const ended = (page) => waitFor('the page saying the game has ended',
+                                () => page.evaluate(() => document.querySelector('p.ended') !== null));
 const showsWaiting = (page) => waitFor('the HUD and the waiting panel', () => native.shows(page, site, 'waiting'));
 
 const cases = {
-  // The first frames show the HUD lines and the waiting panel where the desktop's do, with no dialog.
+  // The first frames show the HUD lines and the waiting panel where the desktop's do, with no dialog;
+  // Escape ends the game.
   async first_frames() {
     const page = await open(site);
     await showsWaiting(page);
     await answerDialogs(page, []);
+    await page.keyboard.press('Escape');
+    await ended(page);
   },
 
   // A click takes Pointer Lock and flies the ship in: the panel it ends with replaces the waiting one.
