@@ -14,7 +14,7 @@ typedef void (*KeyedCopyFn)(uint16_t* dst, ptrdiff_t dstStride, const uint16_t* 
                             int height, uint16_t key);
 
 struct BlitKernel {
-    const char* name;  // "reference", "sse2", "avx2", "avx512bw"
+    const char* name;  // "reference", "sse2", "avx2", "avx512bw"; "simd128" in the browser
     KeyedCopyFn copy;
 };
 
