@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds the browser site build-web/site/ (index.html, engine.js, engine.wasm,
-# prog.wasm and the four data files), which any static web server can serve,
+# prog.wasm, the four data files and song.ogg, the tune rendered for the
+# browser), which any static web server can serve,
 # the starfield example's site build-web/starfield/, and the page's tests
-# (`ctest --test-dir build-web`). Installs emscripten (scripts/setup.sh web)
-# when it is missing. The data files are written by the asset maker of the
+# (`ctest --test-dir build-web`). First installs whatever of it
+# is missing (scripts/setup.sh web: emscripten, chromium, fluidsynth, the tests'
+# npm packages). The data files are written by the asset maker of the
 # native build, built first, with what the tests take from it (screen_check,
 # engine-headless, prog.so, the native starfield). Extra arguments go to CMake.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-command -v emcc >/dev/null || scripts/setup.sh web
+scripts/setup.sh web
 # Debian's emcc runs on whatever node the machine has: it must find Debian's
 # JavaScript modules (acorn and the like).
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
