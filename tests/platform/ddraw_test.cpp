@@ -64,6 +64,8 @@ TEST_F(DDrawTest, LocksStillDrawingAndLostSurfaces) {
     HeadlessSetPresentHook(
         [](const uint16_t* p, int, int, int, void* to) { static_cast<decltype(shown)*>(to)->push_back(*p); }, &shown);
     ASSERT_EQ(dd->SetDisplayMode(1024, 768, 16, 0, 0) | Create(), DD_OK);
+    EXPECT_EQ(primary->GetAttachedSurface(nullptr, &back) | primary->GetAttachedSurface(&backCaps, nullptr),
+              DDERR_INVALIDPARAMS);
     ASSERT_EQ(primary->GetAttachedSurface(&backCaps, &back), DD_OK);
     uint16_t *front = primary->pixels, *behind = back->pixels;
     f->flipStillDrawing = f->restore = FailNext();

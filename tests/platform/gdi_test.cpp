@@ -10,7 +10,7 @@ static HGDIOBJ Load(const std::vector<uint8_t>& bytes) {
     return HGDIOBJ(LoadImageA(nullptr, WriteFile("f.bmp", bytes).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 
-// Sizes out of range are refused before any allocation; 1-bit and short RLE8 rows are accepted.
+// Sizes out of range are refused before any allocation; 1- and 4-bit, short RLE8 rows and the widest row are accepted.
 TEST(Gdi, BrokenFilesAreRefused) {
     const std::vector<uint8_t> good = MakeBmp(Colours24(8, 8));
     auto patched = [&](size_t at, std::vector<uint8_t> bytes, size_t length = 0) {
@@ -34,6 +34,7 @@ TEST(Gdi, BrokenFilesAreRefused) {
         patched(18, {0xA0, 0x86, 1, 0, 0xA0, 0x86, 1}),                    // 100000 x 100000
         patched(22, {0x40, 0x9C}),                                         // 8 x 40000
         patched(18, {0, 32, 0, 0, 0, 16}),                                 // 8192 x 4096: 128 MiB
+        MakeBmp(Colours24(GDI_MAX_BITMAP_SIDE + 1, 1)),                    // one column too wide, all its pixels
     };
     for (const auto& bytes : cases) {
         HGDIOBJ h = Load(bytes);
@@ -43,8 +44,9 @@ TEST(Gdi, BrokenFilesAreRefused) {
     std::vector<uint8_t> rle = MakeBmp(s);
     rle.resize(54 + 8), rle[30] = 1, rle[34] = 0;                 // compression 1, no image size
     rle.insert(rle.end(), {7, 1, 0, 0, 7, 1, 0, 0, 7, 1, 0, 1});  // per row a run of seven; the end
-    s.bits = 1;
-    for (HGDIOBJ h : {Load(MakeBmp(s)), Load(rle)}) EXPECT_TRUE(h && DeleteObject(h));
+    const std::vector<uint8_t> four = (s.bits = 4, MakeBmp(s)), one = (s.bits = 1, MakeBmp(s));
+    for (HGDIOBJ h : {Load(four), Load(one), Load(rle), Load(MakeBmp(Colours24(GDI_MAX_BITMAP_SIDE, 1)))})
+        EXPECT_TRUE(h && DeleteObject(h));
     EXPECT_EQ(LoadImageA(nullptr, WriteFile("f.bmp", good).c_str(), 1 /* an icon */, 0, 0, LR_LOADFROMFILE), nullptr);
 }
 

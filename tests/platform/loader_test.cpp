@@ -1,6 +1,8 @@
 #include <elf.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "tests/support/harness.h"
 
 struct LoaderTest : PlatformTest {
@@ -52,4 +54,12 @@ TEST_F(LoaderTest, LibraryCutOffInsideItsSegmentsIsRefused) {
         EXPECT_EQ(Load((empty / "cut.so").c_str()), nullptr);
         EXPECT_EQ(err.find("file too short for its segments") != std::string::npos, elfClass == ELFCLASS64) << err;
     }
+    std::string late = whole;  // whole, but its first segment starts at the end
+    Elf64_Phdr first;
+    std::memcpy(&first, late.data() + header->e_phoff, sizeof first);
+    first.p_type = PT_LOAD, first.p_offset = late.size(), first.p_filesz = 1;
+    std::memcpy(late.data() + header->e_phoff, &first, sizeof first);
+    support::WriteFile(empty / "late.so", late);
+    EXPECT_EQ(Load((empty / "late.so").c_str()), nullptr);
+    EXPECT_NE(err.find("file too short for its segments"), std::string::npos) << err;
 }

@@ -44,7 +44,7 @@ TEST_F(MessagesTest, InputKeepsItsOrderAQuitComesLastAFilterTakesItsRange) {
     // clang-format on
     mouse_event(down | up, 0, 0, 0, 0), PostQuitMessage(7);
     MSG msg = {};  // then the left-down that PM_NOREMOVE left, the quit (0) and -1 with nothing to come
-    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_LBUTTONUP, WM_RBUTTONUP, PM_REMOVE) && msg.message == WM_LBUTTONUP);
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE) && msg.message == WM_LBUTTONUP);
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message == WM_LBUTTONDOWN);
     for (auto [result, message, code] :
          {std::tuple(1, WM_LBUTTONDOWN, 0), std::tuple(0, WM_QUIT, 7), std::tuple(-1, 0, 0)})
@@ -69,13 +69,17 @@ TEST_F(MessagesTest, WindowLifeAndReset) {
                                  long(timeGetTime()), HeadlessGetFaults()->lock.fail};
     };
     EXPECT_EQ(state(), std::vector<long>({0, 1, 1, 500, -1}));  // the procedure hid the pointer; WM_QUIT waits
+    EXPECT_TRUE(HeadlessBoxText(0) == std::string("text") && !HeadlessBoxCaption(1) && !HeadlessBoxCaption(-1));
+    WNDCLASSA noProc = {}, noName = {};
+    noProc.lpszClassName = "Other", noName.lpfnWndProc = Proc;
+    EXPECT_EQ(RegisterClassA(nullptr) | RegisterClassA(&noProc) | RegisterClassA(&noName), 0);
     HeadlessReset();
     EXPECT_EQ(state(), std::vector<long>({1, 0, 0, 0, 0}));
     EXPECT_EQ(CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
 }
 
 // Drivers that show nothing are refused, saying which, unless allowed with "1". Off-screen draws in
-// software (its GL driver leaks when unloaded).
+// software (its GL driver leaks when unloaded). Destroying the window takes it off the screen.
 TEST_F(MessagesTest, SdlDriversThatShowNothingNeedAllowingAndEventsBecomeMessages) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "KESTRA_ALLOW_OFFSCREEN"}) unsetenv(name);
     setenv("SDL_RENDER_DRIVER", "software", 1), setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
@@ -89,18 +93,28 @@ TEST_F(MessagesTest, SdlDriversThatShowNothingNeedAllowingAndEventsBecomeMessage
     }
     setenv("KESTRA_ALLOW_OFFSCREEN", "1", 1), setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ASSERT_EQ(PlatformSelectBackend(PLATFORM_SDL), 1);
-    ShowWindow(MakeWindow(), SW_SHOWNORMAL);
+    HWND hwnd = MakeWindow();
+    ShowWindow(hwnd, SW_SHOWNORMAL);
     Drain();  // whatever the driver said about the new window
-    SDL_Event e[] = {{SDL_KEYDOWN},       {SDL_KEYDOWN},     {SDL_KEYUP}, {SDL_MOUSEMOTION},
-                     {SDL_MOUSEBUTTONUP}, {SDL_WINDOWEVENT}, {SDL_QUIT}};
+    SDL_Event e[] = {{SDL_KEYDOWN},       {SDL_KEYDOWN},     {SDL_KEYUP},       {SDL_MOUSEMOTION},
+                     {SDL_MOUSEBUTTONUP}, {SDL_WINDOWEVENT}, {SDL_WINDOWEVENT}, {SDL_QUIT}};
     e[0].key.keysym.sym = SDLK_a, e[1].key.keysym.sym = SDLK_F1, e[2].key.keysym.sym = SDLK_F12;
     e[3].motion.x = 300, e[3].motion.y = 400, e[5].window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    e[6].window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
     e[4].button.button = SDL_BUTTON_RIGHT, e[4].button.x = 9, e[4].button.y = 8;
     for (SDL_Event& event : e) ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
     // clang-format off
     EXPECT_EQ(Drain(), (Msgs{{WM_KEYDOWN, 'A', 1}, {WM_KEYDOWN, 0x70, 1}, {WM_KEYUP, 0x7B, 1}, {WM_MOUSEMOVE, 0,
-        At(300, 400)}, {WM_RBUTTONUP, 0, At(9, 8)}, {WM_ACTIVATEAPP, 0, 0}, {WM_CLOSE, 0, 0}}));
+        At(300, 400)}, {WM_RBUTTONUP, 0, At(9, 8)}, {WM_ACTIVATEAPP, 0, 0}, {WM_ACTIVATEAPP, 1, 0}, {WM_CLOSE, 0, 0}}));
     // clang-format on
+    auto windows = [] {  // SDL numbers its windows from 1
+        int n = 0;
+        for (Uint32 id = 1; id < 1000; id++) n += SDL_GetWindowFromID(id) != nullptr;
+        return n;
+    };
+    EXPECT_EQ(windows(), 1);
+    DestroyWindow(hwnd);  // and the window is gone from the screen
+    EXPECT_EQ(windows(), 0);
     PlatformSelectBackend(PLATFORM_HEADLESS);
     EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
 }
