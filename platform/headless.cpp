@@ -147,13 +147,7 @@ void HeadlessSetTime(DWORD ms) { headless.clock = ms; }
 
 void HeadlessAdvance(DWORD ms) { headless.clock += ms; }
 
-void HeadlessPost(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_MOUSEMOVE) {
-        platform.cursor.x = (LONG)(int16_t)(lParam & 0xFFFF);
-        platform.cursor.y = (LONG)(int16_t)((lParam >> 16) & 0xFFFF);
-    }
-    PlatformPost(message, wParam, lParam);
-}
+void HeadlessPost(UINT message, WPARAM wParam, LPARAM lParam) { PlatformPostInput(message, wParam, lParam); }
 
 int HeadlessQueueLength(void) { return (int)platform.queue.size() + (platform.quitPending ? 1 : 0); }
 

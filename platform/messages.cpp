@@ -76,6 +76,14 @@ void PlatformPost(UINT message, WPARAM wParam, LPARAM lParam) {
     platform.queue.push_back(msg);
 }
 
+void PlatformPostInput(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_MOUSEMOVE) {
+        platform.cursor.x = (LONG)(int16_t)(lParam & 0xFFFF);
+        platform.cursor.y = (LONG)(int16_t)((lParam >> 16) & 0xFFFF);
+    }
+    PlatformPost(message, wParam, lParam);
+}
+
 LRESULT PlatformSend(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!platform.windowExists || !platform.windowProc) return 0;
     return platform.windowProc(PlatformWindowHandle(), message, wParam, lParam);

@@ -76,6 +76,10 @@ HWND PlatformWindowHandle();
 // over a click or a key waiting after it.
 void PlatformPost(UINT message, WPARAM wParam, LPARAM lParam);
 
+// Queues input as a device brings it: a pointer move first puts the pointer
+// where the move says, so that the message's point is the new place.
+void PlatformPostInput(UINT message, WPARAM wParam, LPARAM lParam);
+
 // Calls the window procedure at once, as a sent message.
 LRESULT PlatformSend(UINT message, WPARAM wParam, LPARAM lParam);
 

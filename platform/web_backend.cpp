@@ -350,13 +350,7 @@ void WebReplayStart(const WebReplayHooks* hooks) {
 
 void WebReplayAdvance(DWORD ms) { replay.clock += ms; }
 
-void WebReplayPost(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_MOUSEMOVE) {
-        platform.cursor.x = (LONG)(int16_t)(lParam & 0xFFFF);
-        platform.cursor.y = (LONG)(int16_t)((lParam >> 16) & 0xFFFF);
-    }
-    PlatformPost(message, wParam, lParam);
-}
+void WebReplayPost(UINT message, WPARAM wParam, LPARAM lParam) { PlatformPostInput(message, wParam, lParam); }
 
 double WebReplayPresentMs(void) { return replay.presentMs; }
 
