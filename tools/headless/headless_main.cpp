@@ -86,16 +86,9 @@ int main(int argc, char** argv) {
         PrintUsage(stdout);
         return 0;
     }
-    if (!run.options.scriptPath.empty()) {
-        std::string text;
-        if (!ReadScriptFile(run.options.scriptPath, &text, &error)) {
-            fprintf(stderr, "engine-headless: %s\n", error.c_str());
-            return 2;
-        }
-        if (!ParseScript(text, &run.script, &error)) {
-            fprintf(stderr, "engine-headless: %s: %s\n", run.options.scriptPath.c_str(), error.c_str());
-            return 2;
-        }
+    if (!ScriptedRunLoadScript(&run, &error)) {
+        fprintf(stderr, "engine-headless: %s\n", error.c_str());
+        return 2;
     }
 
     PlatformSelectBackend(PLATFORM_HEADLESS);

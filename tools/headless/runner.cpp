@@ -289,7 +289,7 @@ int ParseScript(const std::string& text, std::vector<ScriptEvent>* events, std::
     return 1;
 }
 
-int ReadScriptFile(const std::string& path, std::string* text, std::string* error) {
+static int ReadScriptFile(const std::string& path, std::string* text, std::string* error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         *error = "cannot open script " + path;
@@ -316,6 +316,16 @@ void ScriptedRunConstruct(ScriptedRun* run, const RunnerInputOps* ops) {
     run->ops = ops;
     run->nextEvent = 0;
     run->started = run->escapeSent = run->closeSent = 0;
+}
+
+int ScriptedRunLoadScript(ScriptedRun* run, std::string* error) {
+    const std::string& path = run->options.scriptPath;
+    std::string text;
+    if (path.empty()) return 1;
+    if (!ReadScriptFile(path, &text, error)) return 0;
+    if (ParseScript(text, &run->script, error)) return 1;
+    *error = path + ": " + *error;
+    return 0;
 }
 
 // Virtual time after Escape by which the engine must have ended.

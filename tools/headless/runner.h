@@ -52,10 +52,6 @@ int ParseRunnerOptions(int argc, const char* const* argv, RunnerOptions* options
 // with "line N: ..." in *error.
 int ParseScript(const std::string& text, std::vector<ScriptEvent>* events, std::string* error);
 
-// Reads a script file (at most 16 MiB) into *text. 1 on success; 0 with
-// "cannot open script PATH" or the like in *error.
-int ReadScriptFile(const std::string& path, std::string* text, std::string* error);
-
 // The clock and the queue that a scripted run drives: the headless backend's
 // (HeadlessAdvance, HeadlessPost) or the browser backend's replay controls.
 struct RunnerInputOps {
@@ -76,6 +72,11 @@ struct ScriptedRun {
 
 // Default options, no script, nothing posted yet.
 void ScriptedRunConstruct(ScriptedRun* run, const RunnerInputOps* ops);
+
+// Reads and parses the options' script file (at most 16 MiB), if one was
+// given. 1 on success; 0 with "cannot open script PATH", "PATH: line N: ..."
+// or the like in *error.
+int ScriptedRunLoadScript(ScriptedRun* run, std::string* error);
 
 // The engine found its queue empty. The first time, the lines due at the
 // start are posted (the platform has already made the shown window the

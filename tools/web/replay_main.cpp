@@ -98,18 +98,10 @@ int main(int argc, char** argv) {
         PrintResult(code);
         return code;
     }
-    if (!run.options.scriptPath.empty()) {
-        std::string text;
-        if (!ReadScriptFile(run.options.scriptPath, &text, &error)) {
-            std::fprintf(stderr, "engine-replay: %s\n", error.c_str());
-            PrintResult(2);
-            return 2;
-        }
-        if (!ParseScript(text, &run.script, &error)) {
-            std::fprintf(stderr, "engine-replay: %s: %s\n", run.options.scriptPath.c_str(), error.c_str());
-            PrintResult(2);
-            return 2;
-        }
+    if (!ScriptedRunLoadScript(&run, &error)) {
+        std::fprintf(stderr, "engine-replay: %s\n", error.c_str());
+        PrintResult(2);
+        return 2;
     }
 
     PlatformSelectBackend(PLATFORM_WEB);
